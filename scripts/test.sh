@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything under AddressSanitizer and UndefinedBehaviorSanitizer
+# with clang (the same build gives the libFuzzer targets) and runs every test, then a short run of
+# each fuzz target.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DVR_SANITIZE=ON -DVR_FUZZ=ON >/dev/null
+cmake --build build-test
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1"
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export QT_QPA_PLATFORM=offscreen
+export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
+# The committed samples are what the sample builder writes.
+tmp=$(mktemp -d)
+./build-test/make-samples "$tmp" >/dev/null
+cmp "$tmp/tour.VPG" samples/tour.VPG
+rm -rf "$tmp"
+# A short run of each fuzz target from its seeds (new inputs go to a scratch folder).
+for f in build-test/fuzz/*_fuzzer; do
+  scratch=$(mktemp -d)
+  "$f" -max_total_time=20 -rss_limit_mb=4096 "$scratch" "tests/fuzz-seeds/$(basename "$f")" 2>&1 | tail -n 1
+  rm -rf "$scratch"
+done
+cd build-test
+ctest --output-on-failure -j2

@@ -1,0 +1,224 @@
+#include "cli/cli.h"
+
+#include <cstdio>
+#include <ostream>
+
+#include "core/errors.h"
+#include "core/fields.h"
+#include "viewer/dump.h"
+#include "viewer/render.h"
+#include "viewer/viewer.h"
+
+namespace vr {
+
+std::string usageText()
+{
+    return "Usage:\n"
+           "  velmora-reader [FILE]                 open FILE (.VPG, .VTX, .BOK) in the window\n"
+           "  velmora-reader render [-f FIRST] [-l LAST] [-z ZOOM] FILE OUT.png\n"
+           "                                        write pages as PNG at ZOOM percent (30-200,\n"
+           "                                        default 100); with more than one page OUT\n"
+           "                                        must hold %d, replaced by the page number\n"
+           "  velmora-reader dump FILE              print the loaded document as JSON\n"
+           "  velmora-reader --help | --version\n";
+}
+
+namespace {
+
+bool parseNumber(const std::string& text, int& value)
+{
+    try {
+        value = strictToInt(text);
+        return true;
+    } catch (const VError&) {
+        return false;
+    }
+}
+
+struct Loaded {
+    Viewer viewer;
+    std::optional<std::string> error;
+};
+
+// Loads as the window's start-up open does: the command-line document, no dialog.
+void load(Loaded& doc, const std::string& file)
+{
+    doc.viewer.commandLineDocument = file;
+    try {
+        doc.viewer.LoadDocument();
+        const std::string ext = documentExtension(file);
+        if (ext != ".VPG" && ext != ".VTX")
+            doc.error = "Not a Velmora document (.VPG, .VTX or .BOK): " + file;
+    } catch (const VError& e) {
+        doc.error = e.what();
+    }
+}
+
+int render(const CommandLine& cmd, std::ostream& err)
+{
+    Loaded doc;
+    load(doc, cmd.file);
+    int status = kExitOk;
+    if (doc.error) {
+        err << doc.error.value() << '\n';
+        status = kExitError;
+    }
+    Viewer& v = doc.viewer;
+    if (!v.state.CurrentPage || v.state.PageCount == 0) {
+        if (status == kExitOk)
+            err << "The document has no pages: " << cmd.file << '\n';
+        return kExitError;
+    }
+    const int first = cmd.first > 0 ? cmd.first : 1;
+    const int last = cmd.last > 0 ? cmd.last : v.state.PageCount;
+    if (first > last) {
+        err << "No pages in the range " << first << " to " << last << '\n';
+        return kExitUsage;
+    }
+    if (first != last && !outputNameFor(cmd.output, first)) {
+        err << "With more than one page the output name must hold %d\n";
+        return kExitUsage;
+    }
+    v.SetZoom(cmd.zoom);
+    for (int n = first; n <= last; ++n) {
+        v.TSCompteurPageClick(n - 1);
+        if (!v.state.PageFound) {
+            err << "No page numbered " << n << '\n';
+            status = kExitError;
+            continue;
+        }
+        const QImage image = renderPage(*v.state.CurrentPage, v.state.ZoomFactor);
+        if (image.isNull()) {
+            err << "Page " << n << " is too large to render (" << v.state.CurrentPage->width << " x "
+                << v.state.CurrentPage->height << " pixels)\n";
+            status = kExitError;
+            continue;
+        }
+        const std::string name = first == last ? outputNameFor(cmd.output, n).value_or(cmd.output)
+                                               : *outputNameFor(cmd.output, n);
+        if (!image.save(QString::fromStdString(name), "PNG")) {
+            err << "Cannot write " << name << '\n';
+            return kExitError;
+        }
+    }
+    return status;
+}
+
+int dump(const CommandLine& cmd, std::ostream& out, std::ostream& err)
+{
+    Loaded doc;
+    load(doc, cmd.file);
+    out << dumpDocument(doc.viewer, doc.error);
+    if (doc.error) {
+        err << doc.error.value() << '\n';
+        return kExitError;
+    }
+    return kExitOk;
+}
+
+} // namespace
+
+std::optional<std::string> outputNameFor(const std::string& pattern, int page)
+{
+    const size_t pct = pattern.find('%');
+    if (pct == std::string::npos)
+        return std::nullopt;
+    size_t i = pct + 1;
+    std::string width;
+    while (i < pattern.size() && width.size() < 2 && pattern[i] >= '0' && pattern[i] <= '9')
+        width += pattern[i++];
+    if (i >= pattern.size() || pattern[i] != 'd' || pattern.find('%', i + 1) != std::string::npos)
+        return std::nullopt;
+    char number[32];
+    std::snprintf(number, sizeof number, ("%" + width + "d").c_str(), page);
+    return pattern.substr(0, pct) + number + pattern.substr(i + 1);
+}
+
+std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args, std::string& usageError)
+{
+    CommandLine cmd;
+    if (args.empty())
+        return cmd;
+    const std::string& verb = args[0];
+    if (verb == "--help" || verb == "-h") {
+        cmd.mode = CommandLine::Mode::Help;
+        return cmd;
+    }
+    if (verb == "--version") {
+        cmd.mode = CommandLine::Mode::Version;
+        return cmd;
+    }
+    if (verb != "render" && verb != "dump") {
+        if (!verb.empty() && verb[0] == '-') {
+            usageError = "Unknown option " + verb;
+            return std::nullopt;
+        }
+        // As the window's command line: the last argument is the document.
+        cmd.file = args.back();
+        return cmd;
+    }
+    std::vector<std::string> positional;
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (verb == "render" && (a == "-f" || a == "-l" || a == "-z")) {
+            int value = 0;
+            if (i + 1 >= args.size() || !parseNumber(args[i + 1], value)) {
+                usageError = "Option " + a + " needs a number";
+                return std::nullopt;
+            }
+            ++i;
+            (a == "-f" ? cmd.first : a == "-l" ? cmd.last : cmd.zoom) = value;
+        } else if (a.size() > 1 && a[0] == '-') {
+            usageError = "Unknown option " + a;
+            return std::nullopt;
+        } else {
+            positional.push_back(a);
+        }
+    }
+    if (verb == "dump") {
+        if (positional.size() != 1) {
+            usageError = "dump needs one FILE";
+            return std::nullopt;
+        }
+        cmd.mode = CommandLine::Mode::Dump;
+        cmd.file = positional[0];
+        return cmd;
+    }
+    if (positional.size() != 2) {
+        usageError = "render needs FILE and OUT.png";
+        return std::nullopt;
+    }
+    if (cmd.zoom < 30 || cmd.zoom > 200) {
+        usageError = "The zoom must lie between 30 and 200";
+        return std::nullopt;
+    }
+    if (cmd.first < 0 || cmd.last < 0) {
+        usageError = "Page numbers start at 1";
+        return std::nullopt;
+    }
+    cmd.mode = CommandLine::Mode::Render;
+    cmd.file = positional[0];
+    cmd.output = positional[1];
+    return cmd;
+}
+
+int runCommand(const CommandLine& cmd, std::ostream& out, std::ostream& err)
+{
+    switch (cmd.mode) {
+    case CommandLine::Mode::Help:
+        out << usageText();
+        return kExitOk;
+    case CommandLine::Mode::Version:
+        out << "velmora-reader " << VR_VERSION << '\n';
+        return kExitOk;
+    case CommandLine::Mode::Render:
+        return render(cmd, err);
+    case CommandLine::Mode::Dump:
+        return dump(cmd, out, err);
+    case CommandLine::Mode::Window:
+        break;
+    }
+    return kExitUsage;
+}
+
+} // namespace vr

@@ -1,0 +1,35 @@
+// The command line: subcommands that load a document without a window and write what the window
+// would show (PNG pages) or what was read (JSON).
+#pragma once
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vr {
+
+// Exit statuses: 0 done, 1 an error with the reader's message, 2 a usage error.
+enum ExitStatus { kExitOk = 0, kExitError = 1, kExitUsage = 2 };
+
+struct CommandLine {
+    enum class Mode { Window, Render, Dump, Help, Version } mode = Mode::Window;
+    std::string file;    // the document (the window's command-line argument)
+    std::string output;  // render: PNG path or pattern
+    int first = 0;       // 0: from page 1
+    int last = 0;        // 0: to the last page
+    int zoom = 100;
+};
+
+// Parses the arguments after the program name; a usage error yields nullopt and a message.
+std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args, std::string& usageError);
+
+// Runs render, dump, help or version; needs a QGuiApplication for render.
+int runCommand(const CommandLine& cmd, std::ostream& out, std::ostream& err);
+
+// The output name of one page: the pattern with its %d (or %0Nd) replaced by the page number;
+// nullopt when the pattern holds no such conversion or another %.
+std::optional<std::string> outputNameFor(const std::string& pattern, int page);
+
+std::string usageText();
+
+} // namespace vr

@@ -1,0 +1,46 @@
+// A small JSON writer that keeps keys in the order they are written (the dump lists fields in
+// record order). Strings are taken as UTF-8; document bytes are written as arrays of numbers.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vr {
+
+class JsonWriter {
+public:
+    void beginObject();
+    void endObject();
+    void beginArray();
+    void endArray();
+    void key(const std::string& k);
+
+    void value(const std::string& s);
+    void value(const char* s) { value(std::string(s)); }
+    void value(int64_t v);
+    void value(int32_t v) { value(static_cast<int64_t>(v)); }
+    void value(uint32_t v) { value(static_cast<int64_t>(v)); }
+    void value(double v);
+    void value(bool b);
+    void null();
+    void bytes(const std::string& raw);  // array of byte values
+
+    template <typename T>
+    void field(const std::string& k, const T& v)
+    {
+        key(k);
+        value(v);
+    }
+
+    const std::string& str() const { return out_; }
+
+private:
+    void separate();
+    void writeString(const std::string& s);
+    void indent();
+    std::string out_;
+    std::vector<bool> first_;  // per open container: nothing written yet
+    bool afterKey_ = false;
+};
+
+} // namespace vr

@@ -1,0 +1,527 @@
+// RasterCanvas: the platform's pixel rules on a QImage.
+//
+// Thin lines (pen width 0 or 1) go through our own integer rasteriser, never through QPainter,
+// because the platform leaves out the end pixel and decides every tie in a fixed way:
+//
+// - The line steps one pixel at a time along its major axis (x when |dx| > |dy|, otherwise y)
+//   from the start point towards the end point; the end pixel itself is not drawn, so a
+//   zero-length segment draws nothing.
+// - The minor coordinate at each step is the true line's coordinate rounded to the nearest
+//   pixel; when the true line passes exactly half way between two pixels, the smaller
+//   coordinate (the upper or the left pixel) wins, whichever way the line is drawn. A segment
+//   drawn backwards therefore covers the same pixels as drawn forwards, start and end swapped.
+//   In the usual incremental form this is the bias of 1 added to the error term in the four
+//   octants whose minor coordinate decreases.
+// - Styled pens count their dash pattern in pixels along the major axis, from the first pixel
+//   of each lineTo call (each call starts the pattern afresh); a rectangle's outline carries it
+//   round its four sides. Gaps are left untouched, as with a transparent background.
+//
+// Clipping is exact: only the steps whose pixel lies inside the clip are visited, computed in
+// 128-bit arithmetic, so a segment from far outside the image costs no more than its visible
+// part.
+//
+// Wide pens (width above 1) are drawn solid with round caps and joins by QPainter with
+// antialiasing off; the platform draws its dashed styles solid at those widths.
+#include "gfx/raster_canvas.h"
+
+#include <QColor>
+#include <QFontMetrics>
+#include <QPainter>
+#include <QPen>
+#include <QPolygonF>
+#include <QString>
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+
+#include "core/rounding.h"
+
+namespace vr {
+namespace {
+
+__extension__ typedef __int128 Wide;
+
+// The origin is kept within this distance of the device origin, so that device coordinates
+// (a 32-bit value plus the origin) and the products of the line stepping fit their types.
+constexpr int64_t kOriginLimit = int64_t{1} << 40;
+
+Wide floorDiv(Wide a, Wide b)  // b > 0
+{
+    Wide q = a / b;
+    if (a % b != 0 && a < 0)
+        --q;
+    return q;
+}
+
+Wide ceilDiv(Wide a, Wide b) { return -floorDiv(-a, b); }
+
+// On/off pattern of a one-pixel styled pen; solid pens are on everywhere.
+struct DashPattern {
+    std::array<bool, 24> on{};
+    int period = 1;
+};
+
+DashPattern dashPattern(PenStyle s)
+{
+    std::array<int, 6> runs{};
+    int count = 0;
+    switch (s) {
+    case PenStyle::Dash: runs = {18, 6}; count = 2; break;
+    case PenStyle::Dot: runs = {3, 3}; count = 2; break;
+    case PenStyle::DashDot: runs = {9, 6, 3, 6}; count = 4; break;
+    case PenStyle::DashDotDot: runs = {9, 3, 3, 3, 3, 3}; count = 6; break;
+    default: break;
+    }
+    DashPattern p;
+    if (count == 0) {
+        p.on[0] = true;
+        return p;
+    }
+    int pos = 0;
+    for (int k = 0; k < count; ++k)
+        for (int n = 0; n < runs[static_cast<size_t>(k)]; ++n)
+            p.on[static_cast<size_t>(pos++)] = (k % 2 == 0);
+    p.period = pos;
+    return p;
+}
+
+uint32_t mix(uint32_t dst, uint32_t src, PenMode mode)
+{
+    if (mode == PenMode::NotXor)
+        return 0xFF000000u | (~(dst ^ src) & 0x00FFFFFFu);
+    return src;
+}
+
+bool hatchBit(BrushStyle s, int64_t x, int64_t y)
+{
+    // The platform's 8x8 hatch cells, one byte a row, leftmost pixel in the high bit, aligned to
+    // the device origin.
+    static constexpr uint8_t kHatch[6][8] = {
+        {0x00, 0x00, 0x00, 0xff, 0x00, 0x00, 0x00, 0x00},  // horizontal
+        {0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08},  // vertical
+        {0x80, 0x40, 0x20, 0x10, 0x08, 0x04, 0x02, 0x01},  // forward diagonal "\"
+        {0x01, 0x02, 0x04, 0x08, 0x10, 0x20, 0x40, 0x80},  // backward diagonal "/"
+        {0x08, 0x08, 0x08, 0xff, 0x08, 0x08, 0x08, 0x08},  // cross
+        {0x81, 0x42, 0x24, 0x18, 0x18, 0x24, 0x42, 0x81},  // diagonal cross
+    };
+    int row = 0;
+    switch (s) {
+    case BrushStyle::Horizontal: row = 0; break;
+    case BrushStyle::Vertical: row = 1; break;
+    case BrushStyle::FDiagonal: row = 2; break;
+    case BrushStyle::BDiagonal: row = 3; break;
+    case BrushStyle::Cross: row = 4; break;
+    case BrushStyle::DiagCross: row = 5; break;
+    default: return true;
+    }
+    return (kHatch[row][y & 7] & (0x80 >> (x & 7))) != 0;
+}
+
+// Liang-Barsky: cuts the segment a-b to the box; false when nothing of it is inside.
+bool clipToBox(double& ax, double& ay, double& bx, double& by, double l, double t, double r, double b)
+{
+    const double dx = bx - ax, dy = by - ay;
+    double u0 = 0.0, u1 = 1.0;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {ax - l, r - ax, ay - t, b - ay};
+    for (int k = 0; k < 4; ++k) {
+        if (p[k] == 0.0) {
+            if (q[k] < 0.0)
+                return false;
+            continue;
+        }
+        const double u = q[k] / p[k];
+        if (p[k] < 0.0) {
+            if (u > u1)
+                return false;
+            u0 = std::max(u0, u);
+        } else {
+            if (u < u0)
+                return false;
+            u1 = std::min(u1, u);
+        }
+    }
+    const double sx = ax, sy = ay;
+    ax = sx + u0 * dx;
+    ay = sy + u0 * dy;
+    bx = sx + u1 * dx;
+    by = sy + u1 * dy;
+    return true;
+}
+
+void preparePainter(QPainter& p, const IRect& clip)
+{
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setRenderHint(QPainter::TextAntialiasing, false);
+    p.setClipRect(QRect(clip.left, clip.top, clip.width(), clip.height()));
+}
+
+QPen widePen(const Pen& pen, QColor colour)
+{
+    return QPen(colour, pen.width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+}
+
+int64_t clampTo(int64_t v, int64_t lo, int64_t hi) { return std::min(std::max(v, lo), hi); }
+
+} // namespace
+
+RasterCanvas::RasterCanvas(QImage& image, int dpi) : image_(image), dpi_(dpi)
+{
+    if (!image_.isNull() && image_.format() != QImage::Format_RGB32)
+        image_ = image_.convertToFormat(QImage::Format_RGB32);
+    cur_.clip = IRect{0, 0, image_.width(), image_.height()};
+}
+
+int RasterCanvas::width() const { return image_.width(); }
+int RasterCanvas::height() const { return image_.height(); }
+
+void RasterCanvas::mixPixel(int64_t x, int64_t y, uint32_t argb, PenMode mode)
+{
+    const IRect& c = cur_.clip;
+    if (x < c.left || x >= c.right || y < c.top || y >= c.bottom)
+        return;
+    auto* line = reinterpret_cast<QRgb*>(image_.scanLine(static_cast<int>(y)));
+    line[x] = mix(line[x], argb, mode);
+}
+
+void RasterCanvas::drawSegment(int x0, int y0, int x1, int y1)
+{
+    if (pen.style == PenStyle::Null)
+        return;
+    if (pen.width > 1)
+        wideSegment(devX(x0), devY(y0), devX(x1), devY(y1));
+    else
+        thinSegment(devX(x0), devY(y0), devX(x1), devY(y1), 0);
+}
+
+int64_t RasterCanvas::thinSegment(int64_t x0, int64_t y0, int64_t x1, int64_t y1, int64_t phase)
+{
+    const int64_t dx = x1 - x0, dy = y1 - y0;
+    const int64_t adx = std::abs(dx), ady = std::abs(dy);
+    const bool xMajor = adx > ady;
+    const int64_t len = xMajor ? adx : ady;  // pixels drawn: the end pixel is left out
+    const IRect& c = cur_.clip;
+    if (len == 0 || c.empty() || pen.style == PenStyle::Null)
+        return len;
+
+    // Major axis a, minor axis b.
+    const int64_t a0 = xMajor ? x0 : y0, b0 = xMajor ? y0 : x0;
+    const int64_t sa = (xMajor ? dx : dy) < 0 ? -1 : 1;
+    const int64_t dMinor = xMajor ? dy : dx;
+    const int64_t sb = dMinor < 0 ? -1 : (dMinor > 0 ? 1 : 0);
+    const int64_t am = len, bm = xMajor ? ady : adx;
+    const int64_t aLo = xMajor ? c.left : c.top, aHi = (xMajor ? c.right : c.bottom) - 1;
+    const int64_t bLo = xMajor ? c.top : c.left, bHi = (xMajor ? c.bottom : c.right) - 1;
+    // Minor steps taken before step i: m(i) = floor((2*i*bm + am - 1 + bias) / (2*am)). With
+    // bias 0 a tie rounds m down, with bias 1 up; the bias goes to the lines whose minor
+    // coordinate decreases, so that a tie always lands on the smaller coordinate.
+    const int64_t bias = sb < 0 ? 1 : 0;
+
+    int64_t iFirst = 0, iLast = len - 1;
+    if (sa > 0) {
+        iFirst = std::max(iFirst, aLo - a0);
+        iLast = std::min(iLast, aHi - a0);
+    } else {
+        iFirst = std::max(iFirst, a0 - aHi);
+        iLast = std::min(iLast, a0 - aLo);
+    }
+    if (iFirst > iLast)
+        return len;
+
+    if (bm == 0) {
+        if (b0 < bLo || b0 > bHi)
+            return len;
+    } else {
+        const int64_t mLo = sb > 0 ? bLo - b0 : b0 - bHi;
+        const int64_t mHi = sb > 0 ? bHi - b0 : b0 - bLo;
+        if (mHi < 0)
+            return len;
+        // First step whose m(i) reaches k.
+        auto firstReaching = [&](int64_t k) {
+            return ceilDiv(Wide{2} * am * k - am + 1 - bias, Wide{2} * bm);
+        };
+        if (mLo > 0) {
+            const Wide f = firstReaching(mLo);
+            if (f > iLast)
+                return len;
+            iFirst = std::max(iFirst, static_cast<int64_t>(f));
+        }
+        const Wide e = firstReaching(mHi + 1) - 1;
+        if (e < iFirst)
+            return len;
+        if (e < iLast)
+            iLast = static_cast<int64_t>(e);
+    }
+
+    const Wide num = Wide{2} * iFirst * bm + am - 1 + bias;
+    int64_t m = static_cast<int64_t>(num / (Wide{2} * am));
+    int64_t rem = static_cast<int64_t>(num - Wide{2} * am * m);
+    const DashPattern dash = dashPattern(pen.style);
+    int64_t pos = (phase + iFirst) % dash.period;
+    const uint32_t argb = toArgb(pen.color);
+    for (int64_t i = iFirst; i <= iLast; ++i) {
+        if (dash.on[static_cast<size_t>(pos)]) {
+            const int64_t a = a0 + sa * i, b = b0 + sb * m;
+            if (xMajor)
+                mixPixel(a, b, argb, pen.mode);
+            else
+                mixPixel(b, a, argb, pen.mode);
+        }
+        if (++pos == dash.period)
+            pos = 0;
+        rem += 2 * bm;
+        if (rem >= 2 * am) {
+            rem -= 2 * am;
+            ++m;
+        }
+    }
+    return len;
+}
+
+void RasterCanvas::wideSegment(int64_t x0, int64_t y0, int64_t x1, int64_t y1)
+{
+    const IRect& c = cur_.clip;
+    if ((x0 == x1 && y0 == y1) || c.empty())
+        return;
+    // Only the part near the clip can show; cutting the rest keeps far coordinates away from
+    // the painter. The caps of a cut end lie outside the clip.
+    const double margin = pen.width + 2.0;
+    double ax = static_cast<double>(x0) + 0.5, ay = static_cast<double>(y0) + 0.5;
+    double bx = static_cast<double>(x1) + 0.5, by = static_cast<double>(y1) + 0.5;
+    if (!clipToBox(ax, ay, bx, by, c.left - margin, c.top - margin, c.right + margin, c.bottom + margin))
+        return;
+    QPainter p(&image_);
+    preparePainter(p, c);
+    if (pen.mode == PenMode::NotXor)
+        p.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
+    p.setPen(widePen(pen, QColor::fromRgb(toArgb(pen.color))));
+    p.drawLine(QPointF(ax, ay), QPointF(bx, by));
+}
+
+void RasterCanvas::brushFill(int64_t l, int64_t t, int64_t r, int64_t b, const QImage* skip, int skipX, int skipY)
+{
+    const IRect& c = cur_.clip;
+    if (brush.style == BrushStyle::Clear)
+        return;
+    l = std::max<int64_t>(l, c.left);
+    t = std::max<int64_t>(t, c.top);
+    r = std::min<int64_t>(r, c.right);
+    b = std::min<int64_t>(b, c.bottom);
+    if (l >= r || t >= b)
+        return;
+    const uint32_t argb = toArgb(brush.color);
+    const bool solid = brush.style == BrushStyle::Solid;
+    for (int64_t y = t; y < b; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image_.scanLine(static_cast<int>(y)));
+        const uchar* skipLine = skip ? skip->constScanLine(static_cast<int>(y - skipY)) : nullptr;
+        for (int64_t x = l; x < r; ++x) {
+            if (skipLine && skipLine[x - skipX] != 0)
+                continue;
+            if (!solid && !hatchBit(brush.style, x, y))
+                continue;
+            line[x] = mix(line[x], argb, pen.mode);
+        }
+    }
+}
+
+void RasterCanvas::rectangle(const IRect& r)
+{
+    // An inverted rectangle draws as its normalised form, as on the platform.
+    int64_t l = devX(std::min(r.left, r.right)), rr = devX(std::max(r.left, r.right));
+    int64_t t = devY(std::min(r.top, r.bottom)), b = devY(std::max(r.top, r.bottom));
+    if (l == rr || t == b)
+        return;
+    const IRect& c = cur_.clip;
+    if (pen.style == PenStyle::Null) {
+        // Without an outline the brush covers one pixel less on the right and at the bottom.
+        brushFill(l, t, rr - 1, b - 1, nullptr, 0, 0);
+        return;
+    }
+    if (pen.width <= 1) {
+        brushFill(l + 1, t + 1, rr - 1, b - 1, nullptr, 0, 0);
+        // The outline runs anticlockwise from the top-right corner through the corners
+        // (l, t) and (rr - 1, b - 1), each side without its end pixel, the dash carried round.
+        int64_t phase = 0;
+        phase += thinSegment(rr - 1, t, l, t, phase);
+        phase += thinSegment(l, t, l, b - 1, phase);
+        phase += thinSegment(l, b - 1, rr - 1, b - 1, phase);
+        thinSegment(rr - 1, b - 1, rr - 1, t, phase);
+        return;
+    }
+
+    const int w = pen.width;
+    if (pen.style == PenStyle::InsideFrame) {
+        // The whole pen stays inside the rectangle.
+        l += w / 2;
+        t += w / 2;
+        rr = std::max(rr - (w - 1) / 2, l + 1);
+        b = std::max(b - (w - 1) / 2, t + 1);
+    }
+    if (c.empty())
+        return;
+    // The outline centred on the pixels of the corners (l, t) and (rr - 1, b - 1); sides far
+    // outside the clip are pulled in to just outside it, which changes no visible pixel.
+    const int64_t m = w + 2;
+    auto cx = [&](int64_t x) { return static_cast<double>(clampTo(x, c.left - m, c.right + m)) + 0.5; };
+    auto cy = [&](int64_t y) { return static_cast<double>(clampTo(y, c.top - m, c.bottom + m)) + 0.5; };
+    QPolygonF outline;
+    outline << QPointF(cx(rr - 1), cy(t)) << QPointF(cx(l), cy(t)) << QPointF(cx(l), cy(b - 1))
+            << QPointF(cx(rr - 1), cy(b - 1));
+    const QColor colour = QColor::fromRgb(toArgb(pen.color));
+
+    if (pen.mode == PenMode::Copy || brush.style == BrushStyle::Clear) {
+        brushFill(l + 1, t + 1, rr - 1, b - 1, nullptr, 0, 0);
+        QPainter p(&image_);
+        preparePainter(p, c);
+        if (pen.mode == PenMode::NotXor)
+            p.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
+        p.setPen(widePen(pen, colour));
+        p.setBrush(Qt::NoBrush);
+        p.drawPolygon(outline);
+        return;
+    }
+
+    // Not-xor with a brush: every pixel is mixed once, with the pen where the outline covers
+    // it and with the brush elsewhere inside. The outline is drawn into a mask first.
+    const int64_t bl = std::max<int64_t>(c.left, l - w), bt = std::max<int64_t>(c.top, t - w);
+    const int64_t br = std::min<int64_t>(c.right, rr + w), bb = std::min<int64_t>(c.bottom, b + w);
+    if (bl >= br || bt >= bb)
+        return;
+    QImage mask(static_cast<int>(br - bl), static_cast<int>(bb - bt), QImage::Format_Grayscale8);
+    if (mask.isNull())
+        return;
+    mask.fill(0);
+    {
+        QPainter p(&mask);
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.translate(-static_cast<double>(bl), -static_cast<double>(bt));
+        p.setPen(widePen(pen, Qt::white));
+        p.setBrush(Qt::NoBrush);
+        p.drawPolygon(outline);
+    }
+    brushFill(l + 1, t + 1, rr - 1, b - 1, &mask, static_cast<int>(bl), static_cast<int>(bt));
+    const uint32_t argb = toArgb(pen.color);
+    for (int64_t y = bt; y < bb; ++y) {
+        const uchar* ml = mask.constScanLine(static_cast<int>(y - bt));
+        for (int64_t x = bl; x < br; ++x)
+            if (ml[x - bl] != 0)
+                mixPixel(x, y, argb, pen.mode);
+    }
+}
+
+void RasterCanvas::fillRect(const IRect& r, Color colour)
+{
+    if (r.empty())
+        return;
+    const IRect& c = cur_.clip;
+    const int64_t l = std::max<int64_t>(devX(r.left), c.left), rr = std::min<int64_t>(devX(r.right), c.right);
+    const int64_t t = std::max<int64_t>(devY(r.top), c.top), b = std::min<int64_t>(devY(r.bottom), c.bottom);
+    if (l >= rr || t >= b)
+        return;
+    const uint32_t argb = toArgb(colour);
+    for (int64_t y = t; y < b; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image_.scanLine(static_cast<int>(y)));
+        std::fill(line + l, line + rr, argb);
+    }
+}
+
+QFont RasterCanvas::qfont() const
+{
+    QFont f(QString::fromLatin1(font.face.data(), static_cast<qsizetype>(font.face.size())));
+    // Point size to pixels at the canvas resolution, rounded as the platform's MulDiv does;
+    // a negative size counts like its magnitude.
+    const int64_t pt = std::min<int64_t>(std::abs(static_cast<int64_t>(font.pointSize)), 10000);
+    const int px = mulDiv(static_cast<int32_t>(pt), dpi_, 72);
+    f.setPixelSize(std::clamp(px, 1, 4096));
+    f.setBold((font.style & 1) != 0);
+    f.setItalic((font.style & 2) != 0);
+    f.setUnderline((font.style & 4) != 0);
+    f.setStrikeOut((font.style & 8) != 0);
+    f.setStyleStrategy(QFont::NoAntialias);
+    return f;
+}
+
+// Text is drawn with a transparent background for now, whatever the brush.
+void RasterCanvas::textOut(int x, int y, const std::string& bytes)
+{
+    const IRect& c = cur_.clip;
+    if (bytes.empty() || c.empty())
+        return;
+    const QFont f = qfont();
+    const QFontMetrics fm(f, &image_);
+    const QString s = QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    const int64_t left = devX(x), top = devY(y);
+    const int64_t w = fm.horizontalAdvance(s), h = fm.height();
+    const int64_t slack = fm.maxWidth() + h;  // overhangs of italic and wide glyphs
+    if (left + w + slack <= c.left || left - slack >= c.right || top + h + slack <= c.top || top - slack >= c.bottom)
+        return;
+    QPainter p(&image_);
+    preparePainter(p, c);
+    p.setFont(f);
+    p.setPen(QColor::fromRgb(toArgb(font.color)));
+    p.drawText(QPointF(static_cast<double>(left), static_cast<double>(top + fm.ascent())), s);
+}
+
+int RasterCanvas::textWidth(const std::string& bytes)
+{
+    if (bytes.empty())
+        return 0;
+    const QFontMetrics fm(qfont(), &image_);
+    return fm.horizontalAdvance(QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size())));
+}
+
+// Reads the image whatever the clip; outside the image the answer is white.
+Color RasterCanvas::pixel(int x, int y) const
+{
+    const int64_t dx = devX(x), dy = devY(y);
+    if (dx < 0 || dy < 0 || dx >= image_.width() || dy >= image_.height())
+        return kWhite;
+    return fromArgb(reinterpret_cast<const QRgb*>(image_.constScanLine(static_cast<int>(dy)))[dx]);
+}
+
+// Like the platform's SetPixel, the pixel is mixed with the current mix mode and clipped.
+void RasterCanvas::setPixel(int x, int y, Color c)
+{
+    mixPixel(devX(x), devY(y), toArgb(c), pen.mode);
+}
+
+void RasterCanvas::save()
+{
+    State s = cur_;
+    s.pen = pen;
+    s.brush = brush;
+    s.font = font;
+    stack_.push_back(std::move(s));
+}
+
+void RasterCanvas::restore()
+{
+    if (stack_.empty())
+        return;
+    State s = std::move(stack_.back());
+    stack_.pop_back();
+    pen = s.pen;
+    brush = s.brush;
+    font = std::move(s.font);
+    cur_ = std::move(s);
+}
+
+void RasterCanvas::translate(int dx, int dy)
+{
+    cur_.originX = clampTo(cur_.originX + dx, -kOriginLimit, kOriginLimit);
+    cur_.originY = clampTo(cur_.originY + dy, -kOriginLimit, kOriginLimit);
+}
+
+void RasterCanvas::clipTo(const IRect& r)
+{
+    IRect& c = cur_.clip;
+    const int64_t l = clampTo(devX(r.left), c.left, c.right);
+    const int64_t t = clampTo(devY(r.top), c.top, c.bottom);
+    const int64_t rr = std::max(l, std::min<int64_t>(c.right, devX(r.right)));
+    const int64_t b = std::max(t, std::min<int64_t>(c.bottom, devY(r.bottom)));
+    // The result lies inside the old clip, hence inside the image.
+    c = IRect{static_cast<int>(l), static_cast<int>(t), static_cast<int>(rr), static_cast<int>(b)};
+}
+
+} // namespace vr

@@ -1,0 +1,59 @@
+// The base of the ten object kinds a page holds: bounds in page-surface pixels (scaled with the
+// zoom), painting on a screen canvas, printing on a printer, and the fields shown by the dump.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "core/json_writer.h"
+#include "gfx/canvas.h"
+
+namespace vr {
+
+class PrinterDevice;
+
+// What objects read when they paint: the page's zoom factor.
+struct PaintContext {
+    double zoomFactor = 1.0;
+};
+
+// Border of an image, read by the page surface when it draws image borders.
+struct ImageBorder {
+    bool left = false, bottom = false, right = false, top = false;
+    int width = 0;
+    Color color = kBlack;
+};
+
+class PageObject {
+public:
+    virtual ~PageObject() = default;
+
+    // The class name the document tags it with ("TLigne", "TDImage", ...).
+    virtual const char* className() const = 0;
+
+    // Windowed objects (text frames, rich-text frames, tables, OLE objects, players) paint after
+    // shapes and images, clipped to their bounds and in their own client coordinates.
+    virtual bool windowed() const { return false; }
+    // Lines and text lines are drawn by the page surface itself, before everything else.
+    virtual bool drawnByPage() const { return false; }
+
+    // Screen drawing. Windowed objects get a canvas already translated to their bounds.
+    virtual void paint(Canvas& canvas, const PaintContext& ctx) = 0;
+
+    // Printing with the driver's scale factors from page pixels to printer dots.
+    virtual void print(PrinterDevice& printer, double sx, double sy) = 0;
+
+    // The fields the object read, for the JSON dump (after "kind").
+    virtual void dumpFields(JsonWriter& out) const = 0;
+
+    // Image objects answer their border; others none.
+    virtual const ImageBorder* imageBorder() const { return nullptr; }
+
+    // The toolkit's proportional scaling by m/d: each edge becomes mulDiv(edge, m, d).
+    virtual void changeScale(int m, int d);
+
+    int left = 0, top = 0, width = 0, height = 0;
+    // Stacking among the page's objects: higher is painted later (InFront brings to the front).
+    int zOrder = 0;
+};
+
+} // namespace vr

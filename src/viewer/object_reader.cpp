@@ -1,0 +1,51 @@
+#include "viewer/object_reader.h"
+
+#include <memory>
+
+#include "core/doc_stream.h"
+#include "core/errors.h"
+#include "core/fields.h"
+#include "objects/ligne.h"
+#include "page/surface.h"
+
+namespace vr {
+
+namespace {
+
+constexpr const char* kTagNames[] = {"TDRICHEDIT", "TDOleContainer", "TabeauD", "TabeauRE", "TDMEMO",
+                                     "TDImage",    "TDShape",        "TLigne",  "TTextLigne", "TDPlayer"};
+
+} // namespace
+
+ObjectTag matchObjectTag(const unsigned char* tag21)
+{
+    const int i = codeIndex(tag21, 20,
+                            {kTagNames[0], kTagNames[1], kTagNames[2], kTagNames[3], kTagNames[4], kTagNames[5],
+                             kTagNames[6], kTagNames[7], kTagNames[8], kTagNames[9]});
+    return i < 0 ? ObjectTag::Unknown : static_cast<ObjectTag>(i);
+}
+
+const char* objectTagName(ObjectTag t)
+{
+    return t == ObjectTag::Unknown ? "" : kTagNames[static_cast<int>(t)];
+}
+
+void readObjectRecord(DocStream& s, TSurfaceT& page)
+{
+    uint8_t tag[21];
+    s.readFixed(tag, sizeof tag);
+    const ObjectTag kind = matchObjectTag(tag);
+    switch (kind) {
+    case ObjectTag::Unknown:
+        return;
+    case ObjectTag::Ligne: {
+        auto& line = static_cast<TLigne&>(page.add(std::make_unique<TLigne>(1, 1, 2, 2, 0, 1, 0, 0)));
+        line.ReadRecord(s);
+        return;
+    }
+    default:
+        throw VError(std::string("Objects of kind ") + objectTagName(kind) + " cannot be read yet");
+    }
+}
+
+} // namespace vr

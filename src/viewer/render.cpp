@@ -1,0 +1,29 @@
+#include "viewer/render.h"
+
+#include "gfx/raster_canvas.h"
+
+namespace vr {
+
+QImage renderPageArea(TSurfaceT& page, double zoomFactor, const IRect& area, int dpi)
+{
+    if (area.empty())
+        return {};
+    QImage image(area.width(), area.height(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    RasterCanvas canvas(image, dpi);
+    canvas.translate(-area.left, -area.top);
+    canvas.clipTo(IRect{0, 0, page.width, page.height});
+    PaintContext ctx;
+    ctx.zoomFactor = zoomFactor;
+    page.Paint(canvas, ctx);
+    return image;
+}
+
+QImage renderPage(TSurfaceT& page, double zoomFactor, int dpi)
+{
+    if (page.width < 1 || page.height < 1 || page.width > kMaxRenderSide || page.height > kMaxRenderSide)
+        return {};
+    return renderPageArea(page, zoomFactor, IRect{0, 0, page.width, page.height}, dpi);
+}
+
+} // namespace vr

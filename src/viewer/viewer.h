@@ -1,0 +1,123 @@
+// The viewer: the document state and every main-window command, without a window. The window
+// forwards its events here and shows what the viewer holds (pages, tabs, zoom text, caption);
+// what needs a dialog goes through ViewerHost, which tests replace.
+#pragma once
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "page/surface.h"
+#include "viewer/document_state.h"
+
+namespace vr {
+
+class TDMemo;
+class DocStream;
+
+// What the viewer asks of the window.
+class ViewerHost {
+public:
+    virtual ~ViewerHost() = default;
+    // The open dialog: filter for page-layout, text and book files. Empty when cancelled.
+    virtual std::optional<std::string> askOpenFileName() = 0;
+};
+
+// What the current printer tells about its page: orientation and printable area in millimetres.
+struct PrinterPage {
+    bool landscape = false;
+    int horzSizeMM = 0;
+    int vertSizeMM = 0;
+};
+
+// Geometry the window applies after a resize (client pixels).
+struct ResizeGeometry {
+    int scrollBar1Width;
+    int pScrollVHeight;
+    int scrollBar2Height;
+};
+
+class Viewer {
+public:
+    explicit Viewer(ViewerHost* host = nullptr);
+    ~Viewer();
+
+    DocumentState state;
+
+    // The document named on the command line; the first LoadDocument (the start-up open) takes it.
+    std::string commandLineDocument;
+
+    // Window-side model: page tabs, selected tab (-1 none), zoom box text, caption, chapter list.
+    std::vector<std::string> pageTabs;
+    int selectedTab = -1;
+    std::string zoomText = "100  ";
+    std::string caption = "Velmora Reader";
+    bool chapterListVisible = false;
+    int speedPanelHeight = 45;
+    // The two reserved bytes after the page size of the last page-layout document.
+    std::array<uint8_t, 2> reservedPair{};
+
+    // Pages in creation order.
+    const std::vector<std::unique_ptr<TSurfaceT>>& pages() const { return pages_; }
+
+    // Called after every change the window must show.
+    std::function<void()> onChanged;
+
+    // Loading. LoadDocument throws the system's error when reading stops; the pages read so far
+    // stay, hidden.
+    void LoadDocument();
+    void ClearDocument();
+    // Clears the document and reads a page-layout (or text) document from bytes in memory, as
+    // LoadDocument does from its file.
+    void LoadFromStream(DocStream& stream, bool pageLayout);
+    // Start-up: blank page and A4 set-up (no printer is consulted here).
+    void FormCreate();
+    void OpenBtnClick();
+    // Orientation and page size from the current printer; with none, A4 portrait.
+    void ApplyPrinterPage(const std::optional<PrinterPage>& printer);
+
+    // Pages.
+    TSurfaceT& createnewpage(bool hidden);
+    TDMemo& CreateNewMemo();
+    TSurfaceT* FindPage(int32_t n);
+    void RebuildPageTabs();
+
+    // Navigation and zoom.
+    void pagesuivanteClick();
+    void pageprecedanteClick();
+    void dernierepageClick();
+    void premierepageClick();
+    void TSCompteurPageClick(int tabIndex);
+    void SetZoom(int percent);
+    void CBZoomChange(const std::string& item);
+
+    // Scrolling: positions 0..100.
+    void ScrollBar1Change(int position);
+    void ScrollBar2Change(int position);
+
+    static ResizeGeometry FormResize(int windowWidth, int windowHeight, int scrollBar1Left,
+                                     int pScrollVWidth, int pScrollVTop, int scrollBar1Height);
+
+    // The pixel size of a page from millimetres at the window's resolution.
+    int mmToPixels(int32_t mm) const;
+
+private:
+    void changed();
+    void scaleCurrentPage(int m, int d);
+    void readBody(DocStream& s, bool pageLayout);
+    void loadPageLayout(DocStream& s, int32_t& pagesRead, std::string& orientationCode);
+    void loadTextDocument(DocStream& s, int32_t& pagesRead);
+    void placeAndShow(TSurfaceT& page);
+    std::optional<int32_t> neighbourNumber(int32_t from, int direction) const;
+
+    ViewerHost* host_;
+    std::vector<std::unique_ptr<TSurfaceT>> pages_;
+};
+
+// The extension rule of the loader: the text from the last dot of the file name, first four
+// characters, upper-cased ("" when the name has no dot after its last separator).
+std::string documentExtension(const std::string& fileName);
+
+} // namespace vr

@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <filesystem>
+#include <sstream>
+
+#include "cli/cli.h"
+#include "support/doc_writer.h"
+
+using namespace vr;
+using vrtest::LineRec;
+using vrtest::VpgWriter;
+
+namespace {
+
+struct RunResult {
+    int status;
+    std::string out, err;
+};
+
+RunResult run(const std::vector<std::string>& args)
+{
+    std::string usage;
+    const auto cmd = parseCommandLine(args, usage);
+    if (!cmd)
+        return {kExitUsage, "", usage};
+    std::ostringstream out, err;
+    const int status = runCommand(*cmd, out, err);
+    return {status, out.str(), err.str()};
+}
+
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = std::filesystem::temp_directory_path() /
+              ("vr_cli_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        std::filesystem::create_directories(dir);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+    std::string path(const std::string& name) const { return (dir / name).string(); }
+    std::filesystem::path dir;
+};
+
+} // namespace
+
+TEST(CommandLineParse, SubcommandsOptionsAndTheWindowArgument)
+{
+    std::string err;
+    auto c = parseCommandLine({"render", "-f", "2", "-l", "3", "-z", "150", "a.VPG", "out%d.png"}, err);
+    ASSERT_TRUE(c);
+    EXPECT_EQ(c->mode, CommandLine::Mode::Render);
+    EXPECT_EQ(c->first, 2);
+    EXPECT_EQ(c->last, 3);
+    EXPECT_EQ(c->zoom, 150);
+    EXPECT_EQ(c->file, "a.VPG");
+    EXPECT_EQ(c->output, "out%d.png");
+
+    c = parseCommandLine({"x.VPG", "y.VTX"}, err);
+    ASSERT_TRUE(c);
+    EXPECT_EQ(c->mode, CommandLine::Mode::Window);
+    EXPECT_EQ(c->file, "y.VTX");  // the last argument, as the window takes it
+    EXPECT_EQ(parseCommandLine({}, err)->file, "");
+
+    EXPECT_FALSE(parseCommandLine({"render", "-z", "20", "a.VPG", "o.png"}, err));
+    EXPECT_EQ(err, "The zoom must lie between 30 and 200");
+    EXPECT_FALSE(parseCommandLine({"render", "-z", "201", "a.VPG", "o.png"}, err));
+    EXPECT_FALSE(parseCommandLine({"render", "-f", "x", "a.VPG", "o.png"}, err));
+    EXPECT_FALSE(parseCommandLine({"render", "a.VPG"}, err));
+    EXPECT_FALSE(parseCommandLine({"dump"}, err));
+    EXPECT_FALSE(parseCommandLine({"--frobnicate"}, err));
+    EXPECT_EQ(err, "Unknown option --frobnicate");
+}
+
+TEST(CommandLineParse, OutputPatterns)
+{
+    EXPECT_EQ(outputNameFor("p-%d.png", 12), "p-12.png");
+    EXPECT_EQ(outputNameFor("p-%03d.png", 7), "p-007.png");
+    EXPECT_EQ(outputNameFor("p.png", 7), std::nullopt);
+    EXPECT_EQ(outputNameFor("p%s.png", 7), std::nullopt);
+    EXPECT_EQ(outputNameFor("%d-%d.png", 7), std::nullopt);
+    EXPECT_EQ(outputNameFor("%999d.png", 7), std::nullopt);
+}
+
+TEST_F(CliTest, RenderWritesEachPageAtTheZoom)
+{
+    VpgWriter w;
+    w.page("P1").line(LineRec(10, 10, 110, 10, 0x0000FF, 1));
+    w.page("P2").line(LineRec(10, 20, 110, 20, 0, 1));
+    vrtest::writeFile(path("d.VPG"), w.bytes());
+
+    RunResult r = run({"render", "-z", "200", path("d.VPG"), path("p%d.png")});
+    EXPECT_EQ(r.status, 0) << r.err;
+    QImage p1(QString::fromStdString(path("p1.png")));
+    QImage p2(QString::fromStdString(path("p2.png")));
+    ASSERT_FALSE(p1.isNull());
+    ASSERT_FALSE(p2.isNull());
+    EXPECT_EQ(p1.size(), QSize(1588, 2246));
+    // The line is drawn at twice its stored points, end pixel left out.
+    EXPECT_EQ(p1.pixel(20, 20), qRgb(255, 0, 0));
+    EXPECT_EQ(p1.pixel(219, 20), qRgb(255, 0, 0));
+    EXPECT_EQ(p1.pixel(220, 20), qRgb(255, 255, 255));
+    EXPECT_EQ(p2.pixel(30, 40), qRgb(0, 0, 0));
+
+    r = run({"render", "-f", "2", "-l", "2", path("d.VPG"), path("single.png")});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(QImage(QString::fromStdString(path("single.png"))).pixel(10, 20), qRgb(0, 0, 0));
+
+    r = run({"render", path("d.VPG"), path("nopattern.png")});
+    EXPECT_EQ(r.status, kExitUsage);
+    EXPECT_EQ(r.err, "With more than one page the output name must hold %d\n");
+
+    r = run({"render", "-f", "3", "-l", "3", path("d.VPG"), path("x.png")});
+    EXPECT_EQ(r.status, kExitError);
+    EXPECT_EQ(r.err, "No page numbered 3\n");
+}
+
+TEST_F(CliTest, ErrorsGoToStderrWithTheReadersMessage)
+{
+    RunResult r = run({"render", path("missing.VPG"), path("x.png")});
+    EXPECT_EQ(r.status, kExitError);
+    EXPECT_EQ(r.err, "Impossible d'ouvrir le fichier " + path("missing.VPG") + "\n");
+
+    vrtest::writeFile(path("t.txt"), {1, 2, 3});
+    r = run({"dump", path("t.txt")});
+    EXPECT_EQ(r.status, kExitError);
+    EXPECT_EQ(r.err, "Not a Velmora document (.VPG, .VTX or .BOK): " + path("t.txt") + "\n");
+
+    VpgWriter w;
+    w.page("P1").line(LineRec()).page("Q");
+    vrtest::writeFile(path("bad.VPG"), w.bytes());
+    r = run({"dump", path("bad.VPG")});
+    EXPECT_EQ(r.status, kExitError);
+    EXPECT_EQ(r.err, "'' n'est pas une valeur enti\xC3\xA8re correcte\n");
+    EXPECT_NE(r.out.find("\"error\": \"'' n'est pas une valeur enti\xC3\xA8re correcte\""), std::string::npos);
+    EXPECT_NE(r.out.find("\"PageCount\": 2"), std::string::npos);
+
+    // Pages read before the error are still rendered.
+    r = run({"render", "-f", "1", "-l", "1", path("bad.VPG"), path("b.png")});
+    EXPECT_EQ(r.status, kExitError);
+    EXPECT_TRUE(std::filesystem::exists(path("b.png")));
+}
+
+TEST(CommandLineRun, HelpAndVersion)
+{
+    RunResult r = run({"--help"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_NE(r.out.find("velmora-reader render [-f FIRST] [-l LAST] [-z ZOOM] FILE OUT.png"), std::string::npos);
+    r = run({"--version"});
+    EXPECT_EQ(r.out.rfind("velmora-reader ", 0), 0u);
+}

@@ -1,0 +1,77 @@
+// The recording canvas writes each call as one line with the state it used.
+#include <gtest/gtest.h>
+
+#include "gfx/recording_canvas.h"
+
+namespace vr {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+TEST(RecordingCanvas, LinesAndRectanglesCarryPenAndBrush)
+{
+    RecordingCanvas c;
+    c.pen = Pen{0x0000FF, 1, PenStyle::Solid, PenMode::NotXor};
+    c.moveTo(10, 20);
+    c.lineTo(30, 40);
+    c.lineTo(30, 40);
+    c.pen = Pen{0x123456, 3, PenStyle::DashDotDot, PenMode::Copy};
+    c.brush = Brush{0xFF0000, BrushStyle::BDiagonal};
+    c.rectangle(IRect{1, 2, 3, 4});
+    c.pen.style = PenStyle::InsideFrame;
+    c.brush.style = BrushStyle::Clear;
+    c.rectangle(IRect{5, 6, 7, 8});
+    EXPECT_EQ(c.calls, (Lines{
+                           "line 10,20 -> 30,40 pen=#ff0000 w1 solid notxor",
+                           "line 30,40 -> 30,40 pen=#ff0000 w1 solid notxor",
+                           "rectangle 1,2,3,4 pen=#563412 w3 dashdotdot copy brush=#0000ff bdiagonal",
+                           "rectangle 5,6,7,8 pen=#563412 w3 insideframe copy brush=#0000ff clear",
+                       }));
+}
+
+TEST(RecordingCanvas, OriginAppliesToEveryCoordinateAndRestoreBringsItBack)
+{
+    RecordingCanvas c;
+    c.save();
+    c.translate(100, -5);
+    c.clipTo(IRect{0, 0, 10, 10});
+    c.fillRect(IRect{1, 1, 2, 2}, 0x00FF00);
+    c.pen.style = PenStyle::Null;
+    c.moveTo(0, 0);
+    c.lineTo(-100, 5);
+    c.setPixel(3, 4, 0xABCDEF);
+    c.restore();
+    c.setPixel(3, 4, 0);
+    EXPECT_EQ(c.pen.style, PenStyle::Solid);
+    EXPECT_EQ(c.calls, (Lines{
+                           "save",
+                           "translate 100,-5",
+                           "clip 100,-5,110,5",
+                           "fillrect 101,-4,102,-3 #00ff00",
+                           "line 100,-5 -> 0,0 pen=#000000 w1 null copy",
+                           "setpixel 103,-1 #efcdab",
+                           "restore",
+                           "setpixel 3,4 #000000",
+                       }));
+}
+
+TEST(RecordingCanvas, TextIsQuotedWithItsFontAndMeasuredEightPixelsABye)
+{
+    RecordingCanvas c;
+    c.font = FontSpec{"QV_Hazel", 14, 5, 0x0080FF};
+    c.textOut(7, 8, std::string("a\"b\\c\xe9\n", 7));
+    c.textOut(0, 0, std::string("\0x", 2));
+    EXPECT_EQ(c.calls, (Lines{
+                           "text 7,8 font=QV_Hazel/14/5 #ff8000 \"a\\\"b\\\\c\\xe9\\x0a\"",
+                           "text 0,0 font=QV_Hazel/14/5 #ff8000 \"\\x00x\"",
+                       }));
+    EXPECT_EQ(c.textWidth("abc"), 24);
+    EXPECT_EQ(c.textWidth(""), 0);
+    EXPECT_EQ(c.pixel(5, 5), kWhite);
+    EXPECT_EQ(c.width(), 794);
+    EXPECT_EQ(c.height(), 1123);
+    EXPECT_EQ(c.dpiX(), 96);
+}
+
+} // namespace
+} // namespace vr

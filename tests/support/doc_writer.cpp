@@ -1,0 +1,168 @@
+#include "support/doc_writer.h"
+
+#include <algorithm>
+#include <fstream>
+#include <stdexcept>
+
+namespace vrtest {
+
+Bytes counted(const std::string& text, size_t n)
+{
+    const std::string t = text.substr(0, n);
+    return countedRaw(static_cast<uint8_t>(t.size()), t, n);
+}
+
+Bytes countedRaw(uint8_t lengthByte, const std::string& chars, size_t n)
+{
+    Bytes out(n + 1, 0);
+    out[0] = lengthByte;
+    for (size_t i = 0; i < chars.size() && i < n; ++i)
+        out[1 + i] = static_cast<uint8_t>(chars[i]);
+    return out;
+}
+
+void append(Bytes& out, const Bytes& more) { out.insert(out.end(), more.begin(), more.end()); }
+
+LineRec::LineRec(int ax1, int ay1, int ax2, int ay2, uint32_t c, int w, const std::string& s, const std::string& a)
+    : x1(std::to_string(ax1)), y1(std::to_string(ay1)), x2(std::to_string(ax2)), y2(std::to_string(ay2)),
+      color(std::to_string(c)), width(std::to_string(w)), style(s), arrow(a)
+{
+}
+
+Bytes lineRecord(const LineRec& l)
+{
+    Bytes out;
+    append(out, counted(l.x1, 4));
+    append(out, counted(l.y1, 4));
+    append(out, counted(l.x2, 4));
+    append(out, counted(l.y2, 4));
+    append(out, counted(l.color, 9));
+    append(out, counted(l.width, 2));
+    append(out, counted(l.style, 1));
+    append(out, counted(l.arrow, 2));
+    return out;
+}
+
+VpgWriter::VpgWriter() : header_(254, 0)
+{
+    orientation("0");
+    version("2002", "2002");
+}
+
+VpgWriter& VpgWriter::orientation(const std::string& code)
+{
+    const Bytes f = counted(code, 1);
+    std::copy(f.begin(), f.end(), header_.begin() + 106);
+    return *this;
+}
+
+VpgWriter& VpgWriter::version(const std::string& v, const std::string& sub)
+{
+    const Bytes a = counted(v, 5);
+    const Bytes b = counted(sub, 4);
+    std::copy(a.begin(), a.end(), header_.begin() + 108);
+    std::copy(b.begin(), b.end(), header_.begin() + 114);
+    return *this;
+}
+
+VpgWriter& VpgWriter::pageSize(int16_t codeA, int16_t codeB, int16_t widthPx, int16_t heightPx)
+{
+    size_[0] = codeA;
+    size_[1] = codeB;
+    size_[2] = widthPx;
+    size_[3] = heightPx;
+    return *this;
+}
+
+VpgWriter& VpgWriter::skippedRecords(int count)
+{
+    skipped_ = count;
+    return *this;
+}
+
+VpgWriter& VpgWriter::page(const std::string& tag)
+{
+    pages_.push_back(Page{counted(tag, 4), {}, 0, {}});
+    return *this;
+}
+
+VpgWriter& VpgWriter::pageTagRaw(const Bytes& fiveBytes)
+{
+    pages_.push_back(Page{fiveBytes, {}, 0, {}});
+    return *this;
+}
+
+VpgWriter& VpgWriter::objectCount(const std::string& text)
+{
+    pages_.back().countText = text;
+    return *this;
+}
+
+VpgWriter& VpgWriter::object(const std::string& tag, const Bytes& body)
+{
+    if (pages_.empty())
+        throw std::logic_error("object before page");
+    Page& p = pages_.back();
+    append(p.body, counted(tag, 20));
+    append(p.body, body);
+    ++p.objects;
+    return *this;
+}
+
+VpgWriter& VpgWriter::line(const LineRec& l) { return object("TLigne", lineRecord(l)); }
+
+VpgWriter& VpgWriter::pageCountText(const std::string& text)
+{
+    pageCount_ = text;
+    return *this;
+}
+
+Bytes VpgWriter::bytes() const
+{
+    Bytes out = header_;
+    for (int16_t v : size_) {
+        out.push_back(static_cast<uint8_t>(v & 0xFF));
+        out.push_back(static_cast<uint8_t>((v >> 8) & 0xFF));
+    }
+    out.push_back(0);  // reserved pair
+    out.push_back(0);
+    append(out, counted(std::to_string(skipped_), 3));
+    for (int i = 0; i < skipped_; ++i)
+        append(out, Bytes(19, static_cast<uint8_t>('s')));
+    append(out, counted(pageCount_.empty() ? std::to_string(pages_.size()) : pageCount_, 3));
+    for (const Page& p : pages_) {
+        append(out, p.tag);
+        append(out, Bytes{10, 10, 10, 10, 0, 1, 1, 0});
+        append(out, counted(p.countText.empty() ? std::to_string(p.objects) : p.countText, 3));
+        append(out, p.body);
+    }
+    return out;
+}
+
+void VpgWriter::save(const std::string& path) const { writeFile(path, bytes()); }
+
+Bytes vtxDocument(const std::string& orientation, const std::string& pageCount, const Bytes& pages,
+                  const Bytes& signature)
+{
+    Bytes out = signature;
+    Bytes a(255, ' ');
+    const Bytes o = counted(orientation, 1);
+    std::copy(o.begin(), o.end(), a.begin() + 62);
+    append(out, a);
+    Bytes b(353, ' ');
+    const Bytes n = counted(pageCount, 3);
+    std::copy(n.begin(), n.end(), b.begin() + 349);
+    append(out, b);
+    append(out, pages);
+    return out;
+}
+
+void writeFile(const std::string& path, const Bytes& bytes)
+{
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (!out)
+        throw std::runtime_error("cannot write " + path);
+}
+
+} // namespace vrtest

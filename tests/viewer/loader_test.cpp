@@ -1,0 +1,277 @@
+#include <gtest/gtest.h>
+
+#include "objects/ligne.h"
+#include "text/memo.h"
+#include "viewer/dump.h"
+#include "viewer/object_reader.h"
+#include "viewer_fixture.h"
+
+using namespace vr;
+using vrtest::Bytes;
+using vrtest::LineRec;
+using vrtest::VpgWriter;
+
+TEST_F(ViewerTest, SmallestPageLayoutDocumentLoadsOneVisiblePage)
+{
+    const Bytes doc = VpgWriter().page("P1").line(LineRec(10, 20, 30, 40, 255, 2, "1", "FD")).bytes();
+    ASSERT_EQ(doc.size(), 348u);
+    ASSERT_EQ(doc[272], 2);  // page tag
+    ASSERT_EQ(doc[289], 6);  // object tag "TLigne"
+    const std::string path = write("small.VPG", doc);
+    EXPECT_EQ(open(path), "");
+
+    const DocumentState& st = viewer.state;
+    EXPECT_EQ(st.PageCount, 1);
+    EXPECT_EQ(st.CurrentPageNo, 1);
+    ASSERT_NE(st.CurrentPage, nullptr);
+    EXPECT_TRUE(st.CurrentPage->visible);
+    EXPECT_EQ(st.CurrentPage->pageNumber, 1);
+    EXPECT_EQ(st.CurrentPage->width, 794);
+    EXPECT_EQ(st.CurrentPage->height, 1123);
+    EXPECT_EQ(st.PageSetup, (PageSetupT{1, 1, 210, 297}));
+    EXPECT_EQ(st.DocVersion, "2002");
+    EXPECT_EQ(st.DocFolder, dir.string() + "/");
+    EXPECT_EQ(viewer.caption, "Velmora 2000 " + path);
+    EXPECT_EQ(viewer.pageTabs, (std::vector<std::string>{"1"}));
+    EXPECT_EQ(viewer.selectedTab, 0);
+    ASSERT_EQ(viewer.pages().size(), 1u);
+    ASSERT_EQ(st.CurrentPage->objects().size(), 1u);
+    const auto& line = dynamic_cast<const TLigne&>(*st.CurrentPage->objects()[0]);
+    EXPECT_EQ(line.X2, 30);
+    EXPECT_EQ(line.penStyle, 1);
+    EXPECT_EQ(line.arrowKind, 1);
+}
+
+TEST_F(ViewerTest, HeaderFieldsPageSizeAndOrientation)
+{
+    viewer.state.Orientation = 0;
+    Bytes doc = VpgWriter().orientation("1").version("1998xyz", "20021").pageSize(-3, 7, 1123, 794).page("P1").bytes();
+    EXPECT_EQ(open(write("land.vpg", doc)), "");
+    EXPECT_EQ(viewer.state.Orientation, 1);
+    EXPECT_EQ(viewer.state.DocVersion, "1998x");
+    EXPECT_EQ(viewer.state.DocSubVersion, "2002");
+    EXPECT_EQ(viewer.state.PageSetup, (PageSetupT{-3, 7, 297, 210}));
+    EXPECT_EQ(viewer.state.CurrentPage->width, 1123);
+
+    // Any other orientation code leaves the orientation as it was.
+    doc = VpgWriter().orientation("2").page("P1").bytes();
+    EXPECT_EQ(open(write("two.VPG", doc)), "");
+    EXPECT_EQ(viewer.state.Orientation, 1);
+}
+
+TEST_F(ViewerTest, ExtensionRuleAndDispatch)
+{
+    EXPECT_EQ(documentExtension("/a/b/doc.vpg"), ".VPG");
+    EXPECT_EQ(documentExtension("/a/b/doc.VPGX"), ".VPG");
+    EXPECT_EQ(documentExtension("/a/b.VPG/doc"), "");
+    EXPECT_EQ(documentExtension("doc.Vtx"), ".VTX");
+    EXPECT_EQ(documentExtension("noext"), "");
+
+    const Bytes doc = VpgWriter().page("P1").bytes();
+    EXPECT_EQ(open(write("five.VPGXY", doc)), "");
+    EXPECT_EQ(viewer.state.PageCount, 1);
+
+    // Other extensions load nothing and say nothing; the old document is gone all the same.
+    EXPECT_EQ(open(write("other.txt", doc)), "");
+    EXPECT_EQ(viewer.state.PageCount, 0);
+    EXPECT_EQ(viewer.state.CurrentPage, nullptr);
+
+    const std::string book = write("chapters.bok", Bytes{});
+    EXPECT_EQ(open(book), "Books (.BOK) cannot be opened yet: " + book);
+    EXPECT_TRUE(viewer.chapterListVisible);
+}
+
+TEST_F(ViewerTest, MissingFileIsTheOpenErrorAndNoPageIsLeft)
+{
+    const std::string path = (dir / "gone.VPG").string();
+    EXPECT_EQ(open(path), "Impossible d'ouvrir le fichier " + path);
+    EXPECT_EQ(viewer.state.PageCount, 0);
+    EXPECT_EQ(viewer.state.CurrentPage, nullptr);
+}
+
+TEST_F(ViewerTest, ZeroPagesGivesNoPageAndNoTabs)
+{
+    EXPECT_EQ(open(write("empty.VPG", VpgWriter().pageCountText("0").bytes())), "");
+    EXPECT_EQ(viewer.state.PageCount, 0);
+    EXPECT_TRUE(viewer.pageTabs.empty());
+    EXPECT_EQ(viewer.selectedTab, -1);
+    EXPECT_EQ(viewer.state.CurrentPage, nullptr);
+}
+
+TEST_F(ViewerTest, SkippedRecordsAreConsumed)
+{
+    const Bytes doc = VpgWriter().skippedRecords(3).page("P1").line(LineRec(1, 2, 3, 4)).bytes();
+    EXPECT_EQ(open(write("skip.VPG", doc)), "");
+    EXPECT_EQ(dynamic_cast<const TLigne&>(*viewer.state.CurrentPage->objects()[0]).Y2, 4);
+}
+
+TEST_F(ViewerTest, TagsMatchWholeAndUnknownTagsConsumeOnlyTheirBytes)
+{
+    Bytes tag = vrtest::counted("TDImage", 20);
+    EXPECT_EQ(matchObjectTag(tag.data()), ObjectTag::Image);
+    tag = vrtest::counted("TDMemo", 20);
+    EXPECT_EQ(matchObjectTag(tag.data()), ObjectTag::Unknown);
+    tag = vrtest::countedRaw(7, "TLigneX", 20);
+    EXPECT_EQ(matchObjectTag(tag.data()), ObjectTag::Unknown);
+
+    // "TDMemo" is not a tag: the next 21 bytes are read as the next object's tag.
+    const Bytes doc = VpgWriter().page("P1").object("TDMemo", {}).line(LineRec(7, 8, 9, 10)).bytes();
+    EXPECT_EQ(open(write("memo.VPG", doc)), "");
+    ASSERT_EQ(viewer.state.CurrentPage->objects().size(), 1u);
+    EXPECT_EQ(dynamic_cast<const TLigne&>(*viewer.state.CurrentPage->objects()[0]).X1, 7);
+}
+
+TEST_F(ViewerTest, KindsNotReadableYetStopWithTheirName)
+{
+    const Bytes doc = VpgWriter().page("P1").line(LineRec()).object("TDRICHEDIT", Bytes(60, '0')).bytes();
+    EXPECT_EQ(open(write("rich.VPG", doc)), "Objects of kind TDRICHEDIT cannot be read yet");
+    EXPECT_EQ(viewer.state.PageCount, 1);
+    EXPECT_EQ(viewer.pages()[0]->objects().size(), 1u);
+    EXPECT_FALSE(viewer.pages()[0]->visible);
+}
+
+TEST_F(ViewerTest, PageTagNumbersAndTheOneCharacterTag)
+{
+    EXPECT_EQ(open(pagesTagged({"P1", "P3", "P2"})), "");
+    EXPECT_EQ(viewer.state.CurrentPage->pageNumber, 1);
+    EXPECT_EQ(viewer.state.CurrentPageNo, 1);
+    EXPECT_EQ(viewer.pages()[1]->pageNumber, 3);
+
+    VpgWriter w;
+    w.page("x7").line(LineRec()).page("P").line(LineRec());
+    const std::string path = write("bad.VPG", w.bytes());
+    EXPECT_EQ(open(path), "'' n'est pas une valeur enti\xC3\xA8re correcte");
+    // The pages read so far stay, hidden, and the tabs list them.
+    ASSERT_EQ(viewer.pages().size(), 2u);
+    EXPECT_EQ(viewer.pages()[0]->pageNumber, 7);
+    EXPECT_EQ(viewer.pages()[0]->objects().size(), 1u);
+    EXPECT_FALSE(viewer.pages()[0]->visible);
+    EXPECT_FALSE(viewer.pages()[1]->visible);
+    EXPECT_EQ(viewer.pageTabs, (std::vector<std::string>{"1", "2"}));
+}
+
+TEST_F(ViewerTest, TruncatedDocumentsEndWithTheConversionErrorOrLoadWhatIsThere)
+{
+    const Bytes doc = VpgWriter().page("P1").line(LineRec()).line(LineRec()).page("P2").line(LineRec()).bytes();
+    int errors = 0;
+    for (size_t cut = 0; cut < doc.size(); ++cut) {
+        const std::string msg = open(write("cut.VPG", Bytes(doc.begin(), doc.begin() + static_cast<long>(cut))));
+        // A cut inside the last object's tag leaves an unknown tag, which is skipped silently.
+        if (!msg.empty()) {
+            EXPECT_NE(msg.find("n'est pas une valeur enti"), std::string::npos) << "cut at " << cut << ": " << msg;
+            ++errors;
+        }
+    }
+    EXPECT_GT(errors, 400);
+    // A cut inside a number keeps the characters that are there.
+    EXPECT_EQ(open(write("c.VPG", Bytes(doc.begin(), doc.begin() + 312))),
+              "'1' n'est pas une valeur enti\xC3\xA8re correcte");
+    // A huge page count with nothing behind it stops at the first missing page tag; a huge
+    // object count reads unknown (empty) tags to the end of the page.
+    EXPECT_NE(open(write("huge.VPG", VpgWriter().pageCountText("999").bytes())).find("n'est pas"), std::string::npos);
+    VpgWriter w;
+    w.page("P1").objectCount("999");
+    EXPECT_EQ(open(write("hugek.VPG", w.bytes())), "");
+    EXPECT_TRUE(viewer.state.CurrentPage->objects().empty());
+}
+
+TEST_F(ViewerTest, ClearingDestroysPagesWhateverTheirNumbers)
+{
+    EXPECT_EQ(open(pagesTagged({"P1", "P3", "P5"})), "");
+    EXPECT_EQ(viewer.pages().size(), 3u);
+    EXPECT_EQ(open(write("one.VPG", VpgWriter().page("P1").bytes())), "");
+    ASSERT_EQ(viewer.pages().size(), 1u);
+    viewer.FindPage(3);
+    EXPECT_FALSE(viewer.state.PageFound);
+    viewer.FindPage(5);
+    EXPECT_FALSE(viewer.state.PageFound);
+}
+
+TEST_F(ViewerTest, TheWholePathIsKept)
+{
+    std::filesystem::path deep = dir;
+    for (int i = 0; i < 6; ++i)
+        deep /= std::string(50, static_cast<char>('a' + i));
+    std::filesystem::create_directories(deep);
+    const std::string path = (deep / "long.VPG").string();
+    ASSERT_GT(path.size(), 300u);
+    vrtest::writeFile(path, VpgWriter().page("P1").bytes());
+    EXPECT_EQ(open(path), "");
+    EXPECT_EQ(viewer.state.DocFileName, path);
+    EXPECT_EQ(viewer.state.PageCount, 1);
+}
+
+TEST_F(ViewerTest, OnlyTheStartUpOpenTakesTheCommandLineDocument)
+{
+    const std::string path = write("start.VPG", VpgWriter().page("P1").bytes());
+    viewer.commandLineDocument = path;
+    viewer.LoadDocument();
+    EXPECT_EQ(viewer.state.PageCount, 1);
+    EXPECT_EQ(host.asked, 0);
+
+    // The Open command asks; cancelling leaves the window without any page.
+    viewer.OpenBtnClick();
+    EXPECT_EQ(host.asked, 1);
+    EXPECT_EQ(viewer.state.PageCount, 0);
+    EXPECT_EQ(viewer.state.CurrentPage, nullptr);
+    host.answer = path;
+    viewer.OpenBtnClick();
+    EXPECT_EQ(viewer.state.PageCount, 1);
+    EXPECT_TRUE(viewer.state.CurrentPage->visible);
+}
+
+TEST_F(ViewerTest, TextDocumentHeaderPathAndPageLoop)
+{
+    viewer.state.Orientation = 0;
+    EXPECT_EQ(open(write("t.VTX", vrtest::vtxDocument("1", "3"))), "");
+    EXPECT_EQ(viewer.state.Orientation, 1);
+    EXPECT_EQ(viewer.state.PageCount, 3);
+    EXPECT_TRUE(viewer.state.CurrentPage->visible);
+    const auto& memo = dynamic_cast<const TDMemo&>(*viewer.pages()[2]->objects()[0]);
+    EXPECT_EQ(memo.left, 40);
+    EXPECT_EQ(memo.top, 40);
+    EXPECT_EQ(memo.width, 794 - 80);
+    EXPECT_EQ(memo.height, 1123 - 80);
+    EXPECT_EQ(memo.LeftMargin, 5);
+    EXPECT_EQ(memo.RightMargin, 5);
+
+    // A header orientation field of length 0 gives portrait.
+    Bytes doc = vrtest::vtxDocument("", "1");
+    EXPECT_EQ(open(write("p.VTX", doc)), "");
+    EXPECT_EQ(viewer.state.Orientation, 0);
+}
+
+TEST_F(ViewerTest, TextDocumentWithNoPagesKeepsOneHiddenPage)
+{
+    EXPECT_EQ(open(write("none.VTX", vrtest::vtxDocument("0", "0"))), "");
+    EXPECT_EQ(viewer.state.PageCount, 1);
+    ASSERT_EQ(viewer.pages().size(), 1u);
+    EXPECT_FALSE(viewer.pages()[0]->visible);
+    EXPECT_EQ(viewer.pages()[0]->objects().size(), 1u);
+}
+
+TEST_F(ViewerTest, WrongTextSignatureLoadsNothingSilently)
+{
+    for (const Bytes& sig : {vrtest::counted("QV2001", 6), vrtest::countedRaw(5, "QV2000", 6),
+                             vrtest::counted("qv2000", 6)}) {
+        EXPECT_EQ(open(write("s.VTX", vrtest::vtxDocument("1", "2", {}, sig))), "");
+        EXPECT_EQ(viewer.state.PageCount, 0);
+    }
+}
+
+TEST_F(ViewerTest, DumpListsStatePagesObjectsAndTheError)
+{
+    const std::string path = write("d.VPG", VpgWriter().page("P1").line(LineRec(1, 2, 3, 4, 255, 2, "3", "FR")).bytes());
+    open(path);
+    const std::string json = dumpDocument(viewer, std::nullopt);
+    EXPECT_NE(json.find("\"PageCount\": 1"), std::string::npos);
+    EXPECT_NE(json.find("\"PageWidthMM\": 210"), std::string::npos);
+    EXPECT_NE(json.find("\"attributes\": [10, 10, 10, 10, 0, 1, 1, 0]"), std::string::npos);
+    EXPECT_NE(json.find("\"kind\": \"TLigne\",\n          \"X1\": 1,\n          \"Y1\": 2,\n          \"X2\": 3,\n"
+                        "          \"Y2\": 4,\n          \"Color\": 255,\n          \"PenWidth\": 2,\n"
+                        "          \"PenStyle\": 3,\n          \"ArrowKind\": 3"),
+              std::string::npos)
+        << json;
+    EXPECT_NE(json.find("\"error\": null"), std::string::npos);
+    EXPECT_NE(dumpDocument(viewer, std::string("'' n'est pas")).find("\"error\": \"'' n'est pas\""), std::string::npos);
+}
