@@ -1,0 +1,439 @@
+#include "app/main_window.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QRegularExpressionValidator>
+#include <QScrollBar>
+#include <QShortcut>
+#include <QSignalBlocker>
+#include <QTabBar>
+#include <QTimer>
+#include <QToolButton>
+#include <QUrl>
+#include <algorithm>
+#include <exception>
+
+#include "app/bevel_panel.h"
+#include "app/key_discarder.h"
+#include "app/page_desk.h"
+#include "app/pictures.h"
+
+namespace vr {
+namespace {
+
+QFont pixelFont(const QString& family, int pixelSize, bool bold)
+{
+    QFont font(family);
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    return font;
+}
+
+void setHint(QWidget* w, const QString& hint)
+{
+    w->setToolTip(hint);
+    w->setStatusTip(hint);
+}
+
+QToolButton* speedButton(QWidget* parent, const char* name, QRect geometry, Glyph glyph, const QString& hint)
+{
+    auto* b = new QToolButton(parent);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setAutoRaise(true);
+    b->setFocusPolicy(Qt::NoFocus);
+    b->setGeometry(geometry);
+    const int glyphSize = std::max(7, geometry.width() - 6);
+    b->setIcon(QIcon(buttonGlyph(glyph, glyphSize)));
+    b->setIconSize(QSize(glyphSize, glyphSize));
+    setHint(b, hint);
+    return b;
+}
+
+QAction* menuItem(QMenu* menu, const char* name, const QString& caption, const QKeySequence& shortcut = {})
+{
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(QString::fromLatin1(name));
+    a->setShortcut(shortcut);
+    return a;
+}
+
+QAction* separator(QMenu* menu, const char* name)
+{
+    QAction* a = menu->addSeparator();
+    a->setObjectName(QString::fromLatin1(name));
+    return a;
+}
+
+} // namespace
+
+TFSVELMORA::TFSVELMORA(Viewer& viewer, AppDialogs& dialogs, const PrinterQuery& printer, QWidget* parent)
+    : QMainWindow(parent), viewer_(viewer), dialogs_(dialogs)
+{
+    setObjectName(QStringLiteral("FSVELMORA"));
+    setFont(pixelFont(QStringLiteral("System"), 13, true));
+    setWindowIcon(QIcon(programIcon(32)));
+    setAcceptDrops(true);
+    resize(724, 399);
+
+    desk_ = new PageDesk(viewer_, this);
+    setCentralWidget(desk_);
+    desk_->onResized = [this] {
+        alignControls();
+        FormResize();
+    };
+    buildSpeedPanel();
+    buildStatusBar();
+    buildScrollPanel();
+    buildMenu();
+    buildKeys();
+
+    viewer_.onChanged = [this] { refresh(); };
+
+    // FormCreate. Without a printer the page stays A4 and nothing is reported.
+    runCommand([&] {
+        viewer_.FormCreate();
+        viewer_.ApplyPrinterPage(printer ? printer() : std::nullopt);
+    });
+    QFont windowFont = font();
+    windowFont.setFamily(QString::fromStdString(viewer_.state.DefaultFont.face));
+    windowFont.setPointSize(std::max(1, viewer_.state.DefaultFont.pointSize));
+    setFont(windowFont);
+    refresh();
+}
+
+TFSVELMORA::~TFSVELMORA()
+{
+    viewer_.onChanged = nullptr;
+}
+
+void TFSVELMORA::buildSpeedPanel()
+{
+    speedPanel_ = new BevelPanel(desk_, Bevel::Raised, Bevel::Raised, 3, 0);
+    speedPanel_->setObjectName(QStringLiteral("SpeedPanel"));
+
+    auto* open = speedButton(speedPanel_, "OpenBtn", {10, 10, 25, 25}, Glyph::Open,
+                             QStringLiteral("Open a page-layout file (*.VPG) or a text file (*.VTX)"));
+    connect(open, &QToolButton::clicked, this, &TFSVELMORA::OpenBtnClick);
+    auto* print = speedButton(speedPanel_, "SpeedButton14", {37, 10, 25, 25}, Glyph::Print,
+                              QStringLiteral("Print current file"));
+    connect(print, &QToolButton::clicked, this, &TFSVELMORA::Impression1Click);
+
+    chapterList_ = new QComboBox(speedPanel_);
+    chapterList_->setObjectName(QStringLiteral("ChapterList"));
+    chapterList_->setFont(pixelFont(QStringLiteral("ZR Keyb"), 13, true));
+    chapterList_->setGeometry(70, 8, 523, 24);
+    chapterList_->hide();
+
+    auto* label2 = new QLabel(QStringLiteral("page "), speedPanel_);
+    label2->setObjectName(QStringLiteral("Label2"));
+    label2->setFont(pixelFont(QStringLiteral("System"), 13, true));
+    label2->move(601, 12);
+    label2->adjustSize();
+
+    struct PageButton {
+        const char* name;
+        int left;
+        Glyph glyph;
+        const char* hint;
+        void (Viewer::*command)();
+    };
+    const PageButton buttons[] = {
+        {"premierepage", 639, Glyph::First, "First page", &Viewer::premierepageClick},
+        {"pageprecedante", 652, Glyph::Previous, "After page", &Viewer::pageprecedanteClick},
+        {"pagesuivante", 672, Glyph::Next, "Next page", &Viewer::pagesuivanteClick},
+        {"dernierepage", 685, Glyph::Last, "Last page", &Viewer::dernierepageClick},
+    };
+    for (const PageButton& pb : buttons) {
+        auto* b = speedButton(speedPanel_, pb.name, {pb.left, 15, 13, 13}, pb.glyph, QString::fromLatin1(pb.hint));
+        const auto command = pb.command;
+        connect(b, &QToolButton::clicked, this, [this, command] { runCommand([&] { (viewer_.*command)(); }); });
+    }
+}
+
+void TFSVELMORA::buildStatusBar()
+{
+    statusBar_ = new BevelPanel(desk_, Bevel::None, Bevel::None, 1, 0);
+    statusBar_->setObjectName(QStringLiteral("StatusBar"));
+    statusBar_->setFont(pixelFont(QStringLiteral("Times New Roman"), 9, true));
+
+    auto* label1 = new QLabel(QStringLiteral("Zoom %"), statusBar_);
+    label1->setObjectName(QStringLiteral("Label1"));
+    label1->setFont(pixelFont(QStringLiteral("Times New Roman"), 13, true));
+    label1->move(6, 3);
+    label1->adjustSize();
+
+    cbZoom_ = new QComboBox(statusBar_);
+    cbZoom_->setObjectName(QStringLiteral("CBZoom"));
+    cbZoom_->setEditable(true);
+    cbZoom_->setInsertPolicy(QComboBox::NoInsert);
+    cbZoom_->addItems({QStringLiteral("30"), QStringLiteral("70"), QStringLiteral("100"), QStringLiteral("130"),
+                       QStringLiteral("170"), QStringLiteral("200")});
+    // The limit of 3 characters holds for typing only: the program itself sets "100  ". A
+    // validator, unlike QLineEdit's maximum length, leaves text set by the program alone.
+    cbZoom_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral(".{0,3}")), cbZoom_));
+    cbZoom_->setFocusPolicy(Qt::ClickFocus);
+    cbZoom_->setGeometry(55, 1, 50, 20);
+    setHint(cbZoom_, QStringLiteral("Zoom %"));
+    auto* discarder = new KeyDiscarder(cbZoom_);
+    cbZoom_->installEventFilter(discarder);
+    cbZoom_->lineEdit()->installEventFilter(discarder);
+    cbZoom_->setEditText(QStringLiteral("100  "));
+    connect(cbZoom_, &QComboBox::activated, this, [this](int index) {
+        const std::string item = cbZoom_->itemText(index).toStdString();
+        runCommand([&] { viewer_.CBZoomChange(item); });
+    });
+
+    tabs_ = new QTabBar(statusBar_);
+    tabs_->setObjectName(QStringLiteral("TSCompteurPage"));
+    tabs_->setFont(pixelFont(QStringLiteral("MS Serif"), 11, false));
+    tabs_->setShape(QTabBar::RoundedSouth);
+    tabs_->setDrawBase(false);
+    tabs_->setExpanding(false);
+    tabs_->setUsesScrollButtons(true);
+    tabs_->setFocusPolicy(Qt::NoFocus);
+    tabs_->setStyleSheet(QStringLiteral(
+        "QTabBar::tab { height: 10px; padding: 0px 4px; border: 1px solid black; border-top: none;"
+        " background: #c0c0c0; }"
+        "QTabBar::tab:selected { background: white; }"));
+    tabs_->setGeometry(114, 1, 237, 20);
+    setHint(tabs_, QStringLiteral("Pages number"));
+    connect(tabs_, &QTabBar::tabBarClicked, this, [this](int index) {
+        if (index < 0)
+            return;
+        runCommand([&] { viewer_.TSCompteurPageClick(index); });
+        // The tab bar selects the clicked tab after this signal; the viewer's choice wins.
+        QTimer::singleShot(0, this, &TFSVELMORA::refresh);
+    });
+
+    scrollBar1_ = new QScrollBar(Qt::Horizontal, statusBar_);
+    scrollBar1_->setObjectName(QStringLiteral("ScrollBar1"));
+    scrollBar1_->setRange(0, 100);
+    scrollBar1_->setFocusPolicy(Qt::NoFocus);
+    scrollBar1_->setGeometry(358, 3, 247, 16);
+    connect(scrollBar1_, &QScrollBar::valueChanged, this,
+            [this](int position) { runCommand([&] { viewer_.ScrollBar1Change(position); }); });
+}
+
+void TFSVELMORA::buildScrollPanel()
+{
+    pScrollV_ = new BevelPanel(desk_, Bevel::Raised, Bevel::Lowered, 1, 1);
+    pScrollV_->setObjectName(QStringLiteral("PScrollV"));
+
+    scrollBar2_ = new QScrollBar(Qt::Vertical, pScrollV_);
+    scrollBar2_->setObjectName(QStringLiteral("ScrollBar2"));
+    scrollBar2_->setRange(0, 100);
+    scrollBar2_->setFocusPolicy(Qt::NoFocus);
+    scrollBar2_->setGeometry(3, 4, 16, 100);
+    connect(scrollBar2_, &QScrollBar::valueChanged, this,
+            [this](int position) { runCommand([&] { viewer_.ScrollBar2Change(position); }); });
+
+    // Pages never cover the tool bar, the scroll panel or the status bar.
+    speedPanel_->raise();
+    pScrollV_->raise();
+    statusBar_->raise();
+}
+
+void TFSVELMORA::buildMenu()
+{
+    auto* bar = new QMenuBar(this);
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    // Menus keep the desktop's menu font, not the window's.
+    bar->setFont(QApplication::font("QMenuBar"));
+    setMenuBar(bar);
+
+    QMenu* file = bar->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("File1"));
+    connect(menuItem(file, "Open1", QStringLiteral("&Open"), QKeySequence(Qt::Key_F3)), &QAction::triggered, this,
+            &TFSVELMORA::OpenBtnClick);
+    separator(file, "N2");
+    connect(menuItem(file, "PrintSetup1", QStringLiteral("Print &Setup")), &QAction::triggered, this,
+            &TFSVELMORA::PrintSetup1Click);
+    connect(menuItem(file, "Print1", QStringLiteral("&Print"), QKeySequence(Qt::CTRL | Qt::Key_P)),
+            &QAction::triggered, this, &TFSVELMORA::Impression1Click);
+    separator(file, "N1");
+    connect(menuItem(file, "Exit1", QStringLiteral("&Exit"), QKeySequence(Qt::CTRL | Qt::Key_X)),
+            &QAction::triggered, this, &TFSVELMORA::SpeedButton1Click);
+
+    QMenu* pages = bar->addMenu(QStringLiteral("Pages"));
+    pages->setObjectName(QStringLiteral("Pages1"));
+    auto zoomItem = [this](QMenu* menu, const char* name, const QString& caption, int percent) {
+        connect(menuItem(menu, name, caption), &QAction::triggered, this,
+                [this, percent] { runCommand([&] { viewer_.SetZoom(percent); }); });
+    };
+    zoomItem(pages, "N1002", QStringLiteral("100%"), 100);
+    QMenu* zoom = pages->addMenu(QStringLiteral("Zoom"));
+    zoom->setObjectName(QStringLiteral("Zoom1"));
+    zoom->menuAction()->setObjectName(QStringLiteral("Zoom1Item"));
+    zoomItem(zoom, "N301", QStringLiteral("30%"), 30);
+    zoomItem(zoom, "N701", QStringLiteral("70%"), 70);
+    zoomItem(zoom, "N1001", QStringLiteral("100%"), 100);
+    zoomItem(zoom, "N1201", QStringLiteral("120%"), 120);
+    zoomItem(zoom, "N1501", QStringLiteral("150%"), 150);
+    zoomItem(zoom, "N2001", QStringLiteral("200%"), 200);
+    connect(menuItem(pages, "SpeedPanel1", QStringLiteral("&Speed Panel")), &QAction::triggered, this,
+            &TFSVELMORA::SpeedPanel1Click);
+
+    QMenu* help = bar->addMenu(QStringLiteral("?"));
+    help->setObjectName(QStringLiteral("N3"));
+    connect(menuItem(help, "About1", QStringLiteral("About")), &QAction::triggered, this, &TFSVELMORA::About1Click);
+}
+
+void TFSVELMORA::buildKeys()
+{
+    // The page keys of other readers, besides the menu shortcuts.
+    struct Key {
+        QKeySequence sequence;
+        void (Viewer::*command)();
+    };
+    const Key keys[] = {
+        {QKeySequence(Qt::Key_PageDown), &Viewer::pagesuivanteClick},
+        {QKeySequence(Qt::Key_PageUp), &Viewer::pageprecedanteClick},
+        {QKeySequence(Qt::CTRL | Qt::Key_Home), &Viewer::premierepageClick},
+        {QKeySequence(Qt::CTRL | Qt::Key_End), &Viewer::dernierepageClick},
+    };
+    for (const Key& key : keys) {
+        auto* shortcut = new QShortcut(key.sequence, this);
+        const auto command = key.command;
+        connect(shortcut, &QShortcut::activated, this, [this, command] { runCommand([&] { (viewer_.*command)(); }); });
+    }
+}
+
+void TFSVELMORA::alignControls()
+{
+    // Top first, then bottom, then right in what is left: the panels' alignment order.
+    const int w = desk_->width(), h = desk_->height();
+    int top = 0;
+    if (speedPanel_->isVisibleTo(this)) {
+        speedPanel_->setGeometry(0, 0, w, 45);
+        top = 45;
+    }
+    statusBar_->setGeometry(0, std::max(top, h - 22), w, 22);
+    const int bottom = std::max(top, h - 22);
+    pScrollV_->setGeometry(std::max(0, w - 23), top, 23, bottom - top);
+}
+
+void TFSVELMORA::FormResize()
+{
+    const QSize outer = frameGeometry().size();
+    const ResizeGeometry g = Viewer::FormResize(outer.width(), outer.height(), scrollBar1_->x(), pScrollV_->width(),
+                                                pScrollV_->y(), scrollBar1_->height());
+    scrollBar1_->resize(std::max(0, g.scrollBar1Width), scrollBar1_->height());
+    // The scroll panel is aligned to the right: the alignment puts its height back at once after
+    // the new height is set, so the vertical bar follows the aligned panel.
+    scrollBar2_->resize(scrollBar2_->width(), std::max(0, pScrollV_->height() - 10));
+}
+
+void TFSVELMORA::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    alignControls();
+    FormResize();
+}
+
+void TFSVELMORA::runCommand(const std::function<void()>& command)
+{
+    try {
+        command();
+    } catch (const std::exception& e) {
+        dialogs_.errorReport(e.what());
+        refresh();
+    }
+}
+
+void TFSVELMORA::refresh()
+{
+    setWindowTitle(QString::fromStdString(viewer_.caption));
+    chapterList_->setVisible(viewer_.chapterListVisible);
+
+    {
+        const QSignalBlocker block(cbZoom_);
+        cbZoom_->setEditText(QString::fromStdString(viewer_.zoomText));
+    }
+    {
+        const QSignalBlocker block(tabs_);
+        bool same = tabs_->count() == int(viewer_.pageTabs.size());
+        for (int i = 0; same && i < tabs_->count(); ++i)
+            same = tabs_->tabText(i).toStdString() == viewer_.pageTabs[size_t(i)];
+        if (!same) {
+            while (tabs_->count() > 0)
+                tabs_->removeTab(tabs_->count() - 1);
+            for (const std::string& text : viewer_.pageTabs)
+                tabs_->addTab(QString::fromStdString(text));
+        }
+        if (viewer_.selectedTab >= 0 && viewer_.selectedTab < tabs_->count())
+            tabs_->setCurrentIndex(viewer_.selectedTab);
+    }
+    // A new document can put a page of the same size at the same address: paint it afresh.
+    desk_->dropCache();
+    desk_->update();
+}
+
+void TFSVELMORA::OpenBtnClick()
+{
+    runCommand([this] { viewer_.OpenBtnClick(); });
+}
+
+void TFSVELMORA::Impression1Click()
+{
+    dialogs_.inform("Printing is not available yet.");
+}
+
+void TFSVELMORA::PrintSetup1Click()
+{
+    dialogs_.printerSetup();
+}
+
+void TFSVELMORA::SpeedButton1Click()
+{
+    // Closing the last window ends the application; nothing is saved.
+    close();
+}
+
+void TFSVELMORA::SpeedPanel1Click()
+{
+    speedPanel_->setVisible(!speedPanel_->isVisibleTo(this));
+    alignControls();
+}
+
+void TFSVELMORA::About1Click()
+{
+    dialogs_.showAbout();
+}
+
+void TFSVELMORA::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void TFSVELMORA::dropEvent(QDropEvent* event)
+{
+    QString path;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) {
+            path = url.toLocalFile();
+            break;
+        }
+    }
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // The drop is released before the document loads, so an error report does not hold the
+    // file manager's drag.
+    QTimer::singleShot(0, this, [this, path] { openDropped(path); });
+}
+
+void TFSVELMORA::openDropped(const QString& path)
+{
+    viewer_.state.DocFileName = path.toStdString();
+    runCommand([this] { viewer_.LoadDocument(); });
+}
+
+} // namespace vr

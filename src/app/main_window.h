@@ -1,0 +1,75 @@
+// TFSVELMORA: the main window. It forwards its events to the viewer and shows what the viewer
+// holds; dialogs go through AppDialogs.
+#pragma once
+#include <QMainWindow>
+#include <functional>
+#include <optional>
+
+#include "app/dialogs.h"
+#include "viewer/viewer.h"
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QScrollBar;
+class QTabBar;
+class QToolButton;
+
+namespace vr {
+
+class BevelPanel;
+class PageDesk;
+
+class TFSVELMORA : public QMainWindow {
+    Q_OBJECT
+public:
+    using PrinterQuery = std::function<std::optional<PrinterPage>()>;
+
+    // Runs FormCreate: the viewer's defaults, the blank start page and the printer's page.
+    TFSVELMORA(Viewer& viewer, AppDialogs& dialogs, const PrinterQuery& printer, QWidget* parent = nullptr);
+    ~TFSVELMORA() override;
+
+    PageDesk* desk() const { return desk_; }
+
+    // Runs a command; an error it raises goes to the standard error report and the window
+    // goes on.
+    void runCommand(const std::function<void()>& command);
+    // Shows what the viewer holds: caption, tabs, zoom text, chapter list, page.
+    void refresh();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void buildSpeedPanel();
+    void buildStatusBar();
+    void buildScrollPanel();
+    void buildMenu();
+    void buildKeys();
+    void alignControls();
+    void FormResize();
+
+    void OpenBtnClick();
+    void Impression1Click();
+    void PrintSetup1Click();
+    void SpeedButton1Click();
+    void SpeedPanel1Click();
+    void About1Click();
+    void openDropped(const QString& path);
+
+    Viewer& viewer_;
+    AppDialogs& dialogs_;
+    PageDesk* desk_ = nullptr;
+    BevelPanel* speedPanel_ = nullptr;
+    BevelPanel* statusBar_ = nullptr;
+    BevelPanel* pScrollV_ = nullptr;
+    QComboBox* chapterList_ = nullptr;
+    QComboBox* cbZoom_ = nullptr;
+    QTabBar* tabs_ = nullptr;
+    QScrollBar* scrollBar1_ = nullptr;
+    QScrollBar* scrollBar2_ = nullptr;
+};
+
+} // namespace vr

@@ -1,0 +1,25 @@
+// velmora-reader: the window, or a command-line run (render, dump) with no window.
+#include <QGuiApplication>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/gui_main.h"
+#include "cli/cli.h"
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    std::string usageError;
+    const auto cmd = vr::parseCommandLine(args, usageError);
+    if (!cmd) {
+        std::cerr << "velmora-reader: " << usageError << "\n\n" << vr::usageText();
+        return vr::kExitUsage;
+    }
+    if (cmd->mode == vr::CommandLine::Mode::Window)
+        return vr::runGui(argc, argv, cmd->file);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    return vr::runCommand(*cmd, std::cout, std::cerr);
+}

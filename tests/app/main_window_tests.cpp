@@ -1,0 +1,452 @@
+// The main window: controls as laid out, menu, keys, page tabs, dropped files and the painted
+// page with its shadow.
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QTabBar>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+#include <memory>
+
+#include "app/main_window.h"
+#include "app/page_desk.h"
+#include "fake_dialogs.h"
+#include "support/doc_writer.h"
+
+using vrtest::FakeDialogs;
+
+namespace {
+
+struct WindowSite {
+    QTemporaryDir dir;
+    FakeDialogs dialogs;
+    vr::Viewer viewer{&dialogs};
+    std::optional<vr::PrinterPage> printer;
+    std::unique_ptr<vr::TFSVELMORA> window;
+
+    explicit WindowSite(std::optional<vr::PrinterPage> p = std::nullopt) : printer(p)
+    {
+        window = std::make_unique<vr::TFSVELMORA>(viewer, dialogs, [this] { return printer; });
+        window->resize(1000, 700);
+    }
+    bool showActive()
+    {
+        window->show();
+        window->activateWindow();
+        return QTest::qWaitForWindowActive(window.get());
+    }
+    QString document(const QString& name, int pages)
+    {
+        vrtest::VpgWriter w;
+        for (int i = 1; i <= pages; ++i)
+            w.page("P" + std::to_string(i));
+        const QString path = dir.path() + "/" + name;
+        w.save(path.toStdString());
+        return path;
+    }
+    void load(const QString& path)
+    {
+        viewer.state.DocFileName = path.toStdString();
+        window->runCommand([this] { viewer.LoadDocument(); });
+    }
+    template <class T> T* child(const char* name) const
+    {
+        return window->findChild<T*>(QString::fromLatin1(name));
+    }
+    QAction* action(const char* name) const { return child<QAction>(name); }
+    QTabBar* tabs() const { return child<QTabBar>("TSCompteurPage"); }
+    QStringList tabTexts() const
+    {
+        QStringList texts;
+        for (int i = 0; i < tabs()->count(); ++i)
+            texts << tabs()->tabText(i);
+        return texts;
+    }
+};
+
+void dropUrls(QWidget* target, const QList<QUrl>& urls)
+{
+    QMimeData mime;
+    mime.setUrls(urls);
+    QDragEnterEvent enter(QPoint(200, 200), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(200, 200), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+}
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+private slots:
+    void controlGeometry_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("parentName");
+        QTest::addColumn<QRect>("geometry");
+        QTest::addColumn<QString>("hint");
+        QTest::newRow("OpenBtn") << "OpenBtn" << "SpeedPanel" << QRect(10, 10, 25, 25) << QString();
+        QTest::newRow("SpeedButton14") << "SpeedButton14" << "SpeedPanel" << QRect(37, 10, 25, 25) << "Print current file";
+        QTest::newRow("premierepage") << "premierepage" << "SpeedPanel" << QRect(639, 15, 13, 13) << "First page";
+        QTest::newRow("pageprecedante") << "pageprecedante" << "SpeedPanel" << QRect(652, 15, 13, 13) << "After page";
+        QTest::newRow("pagesuivante") << "pagesuivante" << "SpeedPanel" << QRect(672, 15, 13, 13) << "Next page";
+        QTest::newRow("dernierepage") << "dernierepage" << "SpeedPanel" << QRect(685, 15, 13, 13) << "Last page";
+        QTest::newRow("CBZoom") << "CBZoom" << "StatusBar" << QRect(55, 1, 50, 20) << "Zoom %";
+        QTest::newRow("TSCompteurPage") << "TSCompteurPage" << "StatusBar" << QRect(114, 1, 237, 20) << "Pages number";
+    }
+    void controlGeometry()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, parentName);
+        QFETCH(QRect, geometry);
+        QFETCH(QString, hint);
+        WindowSite site;
+        site.window->show();
+        auto* w = site.window->findChild<QWidget*>(name);
+        QVERIFY(w);
+        QCOMPARE(w->parentWidget()->objectName(), parentName);
+        QCOMPARE(w->geometry(), geometry);
+        if (!hint.isEmpty()) {
+            QCOMPARE(w->toolTip(), hint);
+            QCOMPARE(w->statusTip(), hint);
+        }
+    }
+
+    void panelsAlignAndFormResize()
+    {
+        WindowSite site;
+        site.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(site.window.get()));
+        QCOMPARE(site.window->objectName(), QString("FSVELMORA"));
+        const int w = site.window->desk()->width(), h = site.window->desk()->height();
+        QCOMPARE(w, 1000);
+        QCOMPARE(site.child<QWidget>("SpeedPanel")->geometry(), QRect(0, 0, w, 45));
+        QCOMPARE(site.child<QWidget>("StatusBar")->geometry(), QRect(0, h - 22, w, 22));
+        QCOMPARE(site.child<QWidget>("PScrollV")->geometry(), QRect(w - 23, 45, 23, h - 67));
+        // Scroll bar 1: outer width - left 358 - panel 23 - 10; scroll bar 2: the aligned panel - 10.
+        const int outer = site.window->frameGeometry().width();
+        QCOMPARE(site.child<QScrollBar>("ScrollBar1")->geometry(), QRect(358, 3, outer - 391, 16));
+        QCOMPARE(site.child<QScrollBar>("ScrollBar2")->geometry(), QRect(3, 4, 16, h - 77));
+
+        site.window->resize(800, 600);
+        QTRY_COMPARE(site.child<QScrollBar>("ScrollBar1")->width(), site.window->frameGeometry().width() - 391);
+        QCOMPARE(site.window->width(), 800);
+        QCOMPARE(site.child<QWidget>("PScrollV")->x(), 777);
+        QCOMPARE(site.child<QScrollBar>("ScrollBar2")->height(), site.window->desk()->height() - 77);
+
+        // Hiding the tool bar gives its room to the scroll panel.
+        site.action("SpeedPanel1")->trigger();
+        QVERIFY(!site.child<QWidget>("SpeedPanel")->isVisible());
+        QCOMPARE(site.child<QWidget>("PScrollV")->geometry().top(), 0);
+        site.action("SpeedPanel1")->trigger();
+        QVERIFY(site.child<QWidget>("SpeedPanel")->isVisible());
+        QCOMPARE(site.child<QWidget>("PScrollV")->geometry().top(), 45);
+    }
+
+    void controlsCaptionsAndFonts()
+    {
+        WindowSite site;
+        site.window->show();
+        QCOMPARE(site.window->windowTitle(), QString("Velmora Reader"));
+        QVERIFY(site.window->acceptDrops());
+
+        auto* label2 = site.child<QLabel>("Label2");
+        QCOMPARE(label2->text(), QString("page "));
+        QCOMPARE(label2->pos(), QPoint(601, 12));
+        QCOMPARE(label2->font().family(), QString("System"));
+        QCOMPARE(label2->font().pixelSize(), 13);
+        QVERIFY(label2->font().bold());
+        auto* label1 = site.child<QLabel>("Label1");
+        QCOMPARE(label1->text(), QString("Zoom %"));
+        QCOMPARE(label1->pos(), QPoint(6, 3));
+        QCOMPARE(label1->font().family(), QString("Times New Roman"));
+        QCOMPARE(label1->font().pixelSize(), 13);
+        QCOMPARE(site.child<QWidget>("StatusBar")->font().pixelSize(), 9);
+        QCOMPARE(site.tabs()->font().family(), QString("MS Serif"));
+        QCOMPARE(site.tabs()->font().pixelSize(), 11);
+
+        auto* chapters = site.child<QComboBox>("ChapterList");
+        QCOMPARE(chapters->geometry().topLeft(), QPoint(70, 8));
+        QCOMPARE(chapters->width(), 523);
+        QCOMPARE(chapters->font().family(), QString("ZR Keyb"));
+        QVERIFY(chapters->isHidden());
+
+        const QString openHint = site.child<QWidget>("OpenBtn")->toolTip();
+        QVERIFY(openHint.contains("*.VPG") && openHint.contains("*.VTX"));
+
+        auto* zoom = site.child<QComboBox>("CBZoom");
+        QStringList items;
+        for (int i = 0; i < zoom->count(); ++i)
+            items << zoom->itemText(i);
+        QCOMPARE(items, QStringList({"30", "70", "100", "130", "170", "200"}));
+        QCOMPARE(zoom->currentText(), QString("100  "));
+        QVERIFY(!(zoom->focusPolicy() & Qt::TabFocus));
+
+        for (const char* name : {"ScrollBar1", "ScrollBar2"}) {
+            auto* bar = site.child<QScrollBar>(name);
+            QCOMPARE(bar->minimum(), 0);
+            QCOMPARE(bar->maximum(), 100);
+            QCOMPARE(bar->value(), 0);
+            QCOMPARE(bar->focusPolicy(), Qt::NoFocus);
+        }
+        QCOMPARE(site.child<QScrollBar>("ScrollBar1")->orientation(), Qt::Horizontal);
+        QCOMPARE(site.child<QScrollBar>("ScrollBar2")->orientation(), Qt::Vertical);
+        // The blank start page has its tab.
+        QCOMPARE(site.tabTexts(), QStringList({"1"}));
+    }
+
+    void menuItemsAndShortcuts()
+    {
+        WindowSite site;
+        auto* bar = site.window->menuBar();
+        QCOMPARE(bar->objectName(), QString("MainMenu1"));
+        QStringList titles;
+        for (QAction* a : bar->actions())
+            titles << a->menu()->objectName() + "=" + a->text();
+        QCOMPARE(titles, QStringList({"File1=&File", "Pages1=Pages", "N3=?"}));
+
+        QStringList file;
+        for (QAction* a : site.child<QMenu>("File1")->actions())
+            file << a->objectName() + "|" + a->text() + "|" + a->shortcut().toString(QKeySequence::PortableText);
+        QCOMPARE(file, QStringList({"Open1|&Open|F3", "N2||", "PrintSetup1|Print &Setup|", "Print1|&Print|Ctrl+P",
+                                    "N1||", "Exit1|&Exit|Ctrl+X"}));
+        QVERIFY(site.action("N2")->isSeparator());
+        QVERIFY(site.action("N1")->isSeparator());
+
+        QStringList pages;
+        for (QAction* a : site.child<QMenu>("Pages1")->actions())
+            pages << (a->menu() ? a->menu()->objectName() : a->objectName()) + "|" + a->text();
+        QCOMPARE(pages, QStringList({"N1002|100%", "Zoom1|Zoom", "SpeedPanel1|&Speed Panel"}));
+        QStringList zoom;
+        for (QAction* a : site.child<QMenu>("Zoom1")->actions())
+            zoom << a->objectName() + "|" + a->text();
+        QCOMPARE(zoom, QStringList({"N301|30%", "N701|70%", "N1001|100%", "N1201|120%", "N1501|150%", "N2001|200%"}));
+        QCOMPARE(site.action("About1")->text(), QString("About"));
+    }
+
+    void zoomMenuItems_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<int>("percent");
+        QTest::newRow("30") << "N301" << 30;
+        QTest::newRow("70") << "N701" << 70;
+        QTest::newRow("120") << "N1201" << 120;
+        QTest::newRow("150") << "N1501" << 150;
+        QTest::newRow("200") << "N2001" << 200;
+    }
+    void zoomMenuItems()
+    {
+        QFETCH(QString, item);
+        QFETCH(int, percent);
+        WindowSite site;
+        site.window->findChild<QAction*>(item)->trigger();
+        QCOMPARE(site.viewer.state.ZoomPercent, percent);
+        QCOMPARE(site.child<QComboBox>("CBZoom")->currentText(), QString::number(percent));
+        // Both "100%" items return to actual size.
+        for (const char* back : {"N1002", "N1001"}) {
+            site.window->findChild<QAction*>(item)->trigger();
+            site.action(back)->trigger();
+            QCOMPARE(site.viewer.state.ZoomPercent, 100);
+            QCOMPARE(site.child<QComboBox>("CBZoom")->currentText(), QString("100"));
+        }
+    }
+
+    void zoomBoxTakesItemsButNoKeys()
+    {
+        WindowSite site;
+        QVERIFY(site.showActive());
+        auto* zoom = site.child<QComboBox>("CBZoom");
+        QCOMPARE(zoom->currentText(), QString("100  "));
+        emit zoom->activated(4);  // "170" picked with the mouse
+        QCOMPARE(site.viewer.state.ZoomPercent, 170);
+        QCOMPARE(zoom->currentText(), QString("170"));
+
+        zoom->setFocus();
+        QTest::keyClick(zoom->lineEdit(), Qt::Key_Backspace);
+        QTest::keyClicks(zoom->lineEdit(), "5");
+        QTest::keyClick(zoom->lineEdit(), Qt::Key_Down);
+        QTest::keyClick(zoom, Qt::Key_Up);
+        QTest::keyClick(zoom, Qt::Key_Return);
+        QCOMPARE(zoom->currentText(), QString("170"));
+        QCOMPARE(site.viewer.state.ZoomPercent, 170);
+
+        // Menu shortcuts still work while the box has the focus.
+        QTest::keyClick(zoom->lineEdit(), Qt::Key_X, Qt::ControlModifier);
+        QTRY_VERIFY(!site.window->isVisible());
+    }
+
+    void pageTabsButtonsAndKeysMoveBetweenPages()
+    {
+        WindowSite site;
+        QVERIFY(site.showActive());
+        const QString doc = site.document("three.VPG", 3);
+        site.load(doc);
+        QCOMPARE(site.window->windowTitle(), "Velmora 2000 " + doc);
+        QCOMPARE(site.tabTexts(), QStringList({"1", "2", "3"}));
+        QCOMPARE(site.tabs()->currentIndex(), 0);
+
+        QTest::mouseClick(site.tabs(), Qt::LeftButton, {}, site.tabs()->tabRect(2).center());
+        QCOMPARE(site.viewer.state.CurrentPageNo, 3);
+        QTRY_COMPARE(site.tabs()->currentIndex(), 2);
+
+        QTest::mouseClick(site.child<QToolButton>("premierepage"), Qt::LeftButton);
+        QCOMPARE(site.viewer.state.CurrentPageNo, 1);
+        QCOMPARE(site.tabs()->currentIndex(), 0);
+        QTest::mouseClick(site.child<QToolButton>("pagesuivante"), Qt::LeftButton);
+        QCOMPARE(site.viewer.state.CurrentPageNo, 2);
+        QCOMPARE(site.tabs()->currentIndex(), 1);
+        QTest::mouseClick(site.child<QToolButton>("dernierepage"), Qt::LeftButton);
+        QCOMPARE(site.viewer.state.CurrentPageNo, 3);
+        QTest::mouseClick(site.child<QToolButton>("pageprecedante"), Qt::LeftButton);
+        QCOMPARE(site.viewer.state.CurrentPageNo, 2);
+
+        QTest::keyClick(site.window.get(), Qt::Key_PageDown);
+        QCOMPARE(site.viewer.state.CurrentPageNo, 3);
+        QTest::keyClick(site.window.get(), Qt::Key_PageUp);
+        QCOMPARE(site.viewer.state.CurrentPageNo, 2);
+        QTest::keyClick(site.window.get(), Qt::Key_Home, Qt::ControlModifier);
+        QCOMPARE(site.viewer.state.CurrentPageNo, 1);
+        QTest::keyClick(site.window.get(), Qt::Key_End, Qt::ControlModifier);
+        QCOMPARE(site.viewer.state.CurrentPageNo, 3);
+        QCOMPARE(site.tabs()->currentIndex(), 2);
+    }
+
+    void commandsReachTheirDialogs()
+    {
+        WindowSite site;
+        QVERIFY(site.showActive());
+        QTest::keyClick(site.window.get(), Qt::Key_F3);
+        QTest::mouseClick(site.child<QToolButton>("OpenBtn"), Qt::LeftButton);
+        QTest::keyClick(site.window.get(), Qt::Key_P, Qt::ControlModifier);
+        QTest::mouseClick(site.child<QToolButton>("SpeedButton14"), Qt::LeftButton);
+        site.action("PrintSetup1")->trigger();
+        site.action("About1")->trigger();
+        const std::vector<std::string> expected = {"open", "open", "inform:Printing is not available yet.",
+                                                   "inform:Printing is not available yet.", "printer setup", "about"};
+        QCOMPARE(site.dialogs.log, expected);
+        // The cancelled open left no page and no tab.
+        QVERIFY(site.viewer.state.CurrentPage == nullptr);
+        QCOMPARE(site.tabs()->count(), 0);
+    }
+
+    void exitShortcutClosesWhileDocumentShown()
+    {
+        WindowSite site;
+        QVERIFY(site.showActive());
+        site.load(site.document("shown.VPG", 2));
+        QCOMPARE(site.viewer.state.PageCount, 2);
+        QTest::keyClick(site.window.get(), Qt::Key_X, Qt::ControlModifier);
+        QTRY_VERIFY(!site.window->isVisible());
+    }
+
+    void droppedFileOpens()
+    {
+        WindowSite site;
+        site.window->show();
+        const QString first = site.document("first.VPG", 2);
+        const QString second = site.document("second.VPG", 3);
+        dropUrls(site.window.get(), {QUrl("https://example.org/remote.VPG"), QUrl::fromLocalFile(first),
+                                     QUrl::fromLocalFile(second)});
+        QTRY_COMPARE(site.viewer.state.PageCount, 2);
+        QCOMPARE(site.viewer.state.DocFileName, first.toStdString());
+        QCOMPARE(site.tabTexts(), QStringList({"1", "2"}));
+        QVERIFY(site.dialogs.log.empty());
+    }
+
+    void commandErrorIsReportedAndWindowGoesOn()
+    {
+        WindowSite site;
+        site.window->show();
+        vrtest::VpgWriter w;
+        w.page("P1").pageCountText("?");
+        const QString bad = site.dir.path() + "/bad.VPG";
+        w.save(bad.toStdString());
+        dropUrls(site.window.get(), {QUrl::fromLocalFile(bad)});
+        QTRY_COMPARE(site.dialogs.log.size(), size_t(1));
+        QCOMPARE(site.dialogs.log[0], std::string("error:'?' n'est pas une valeur entière correcte"));
+        QVERIFY(site.window->isVisible());
+        // The next command works as usual.
+        site.load(site.document("good.VPG", 1));
+        QCOMPARE(site.viewer.state.PageCount, 1);
+    }
+
+    void printerPageAppliedAtCreation()
+    {
+        WindowSite withPrinter(vr::PrinterPage{true, 277, 190});
+        QCOMPARE(withPrinter.viewer.state.Orientation, 1);
+        QCOMPARE(withPrinter.viewer.state.PageSetup.PageWidthMM, 277);
+        QCOMPARE(withPrinter.viewer.state.PageSetup.PageHeightMM, 190);
+        QVERIFY(withPrinter.dialogs.log.empty());
+
+        WindowSite none;
+        QCOMPARE(none.viewer.state.Orientation, 0);
+        QCOMPARE(none.viewer.state.PageSetup.PageWidthMM, 210);
+        QVERIFY(none.dialogs.log.empty());
+        QVERIFY(none.viewer.state.CurrentPage && none.viewer.state.CurrentPage->visible);
+    }
+
+    void pagePaintedWithShadow()
+    {
+        WindowSite site;
+        site.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(site.window.get()));
+        site.action("N301")->trigger();
+        // Scroll to 1 and back to 0: the page goes to (5, 50).
+        for (const char* name : {"ScrollBar1", "ScrollBar2"}) {
+            site.child<QScrollBar>(name)->setValue(1);
+            site.child<QScrollBar>(name)->setValue(0);
+        }
+        const vr::TSurfaceT& page = *site.viewer.state.CurrentPage;
+        QCOMPARE(QRect(page.left, page.top, page.width, page.height), QRect(5, 50, 238, 337));
+
+        const QImage desk = site.window->desk()->grab().toImage();
+        const QRgb black = qRgb(0, 0, 0), white = qRgb(255, 255, 255), blue = qRgb(0, 0, 255);
+        QCOMPARE(site.window->desk()->shadowRect(), QRect(15, 60, 238, 337));
+        QCOMPARE(desk.pixel(105, 150), white);          // inside the page
+        QCOMPARE(desk.pixel(252, 150), black);          // shadow's last column
+        QCOMPARE(desk.pixel(253, 150), blue);           // desk right of it
+        QCOMPARE(desk.pixel(250, 59), blue);            // above the shadow
+        QCOMPARE(desk.pixel(250, 60), black);
+        QCOMPARE(desk.pixel(14, 390), blue);            // left of the shadow, under the page
+        QCOMPARE(desk.pixel(15, 390), black);
+        QCOMPARE(desk.pixel(100, 396), black);          // shadow's last row
+        QCOMPARE(desk.pixel(100, 397), blue);
+        QCOMPARE(desk.pixel(4, 200), blue);             // left of the page
+
+        // Repainting an unchanged page reuses its image; a change paints it again.
+        const int renders = site.window->desk()->renderCount();
+        site.window->desk()->grab();
+        QCOMPARE(site.window->desk()->renderCount(), renders);
+        site.action("N701")->trigger();
+        site.window->desk()->grab();
+        QCOMPARE(site.window->desk()->renderCount(), renders + 1);
+    }
+
+    void pageUnderToolBarAtStart()
+    {
+        WindowSite site;
+        site.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(site.window.get()));
+        // The start page sits at (0, 0): its top rows are under the tool bar, its left part
+        // white below it.
+        const QImage desk = site.window->desk()->grab().toImage();
+        QCOMPARE(desk.pixel(300, 20), qRgb(192, 192, 192));
+        QCOMPARE(desk.pixel(300, 100), qRgb(255, 255, 255));
+        QCOMPARE(site.window->desk()->shadowRect(), QRect(10, 10, 794, 1123));
+    }
+};
+
+int runMainWindowTests(int argc, char** argv)
+{
+    MainWindowTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "main_window_tests.moc"

@@ -1,0 +1,24 @@
+// Runs the window tests on the offscreen platform, with a private XDG data folder so that font
+// installation never reaches the real home folder.
+#include <QApplication>
+#include <QTemporaryDir>
+
+int runStartUpTests(int argc, char** argv);
+int runMainWindowTests(int argc, char** argv);
+int runDialogWindowTests(int argc, char** argv);
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir dataHome;
+    if (!dataHome.isValid())
+        return 2;
+    qputenv("XDG_DATA_HOME", dataHome.path().toUtf8());
+    QApplication app(argc, argv);
+    int failures = 0;
+    failures += runStartUpTests(argc, argv);
+    failures += runMainWindowTests(argc, argv);
+    failures += runDialogWindowTests(argc, argv);
+    return failures == 0 ? 0 : 1;
+}
