@@ -22,7 +22,7 @@ std::string latin1ToUtf8(const std::string& bytes)
 ReadError::ReadError() : VError("Erreur de lecture du flux") {}
 
 OpenError::OpenError(const std::string& fileName)
-    : VError("Impossible d'ouvrir le fichier " + fileName)
+    : VError(std::string("Impossible d'ouvrir le fichier ").append(fileName))
 {
 }
 
@@ -35,11 +35,16 @@ std::string withoutZeros(std::string s)
     return s;
 }
 
+std::string convertMessage(const std::string& text)
+{
+    std::string message = "'";
+    message.append(latin1ToUtf8(withoutZeros(text)));
+    message.append("' n'est pas une valeur enti\xC3\xA8re correcte");
+    return message;
+}
+
 } // namespace
 
-ConvertError::ConvertError(const std::string& text)
-    : VError("'" + latin1ToUtf8(withoutZeros(text)) + "' n'est pas une valeur enti\xC3\xA8re correcte")
-{
-}
+ConvertError::ConvertError(const std::string& text) : VError(convertMessage(text)) {}
 
 } // namespace vr
