@@ -4,8 +4,11 @@
 // documents were made on.
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include <QImage>
 
 #include "core/color.h"
 
@@ -13,11 +16,35 @@ namespace vr {
 
 enum class PenStyle : uint8_t { Solid = 0, Dash = 1, Dot = 2, DashDot = 3, DashDotDot = 4, Null = 5, InsideFrame = 6 };
 
-// Mix modes: copy the pen colour, or NOT(destination XOR pen) so that the pen colour shows
-// unchanged on white and a second stroke over the same pixel restores it.
-enum class PenMode : uint8_t { Copy = 0, NotXor = 1 };
+// Mix modes, numbered as the platform's binary raster operations (R2_*). Copy sets the pen
+// colour; NotXor gives NOT(destination XOR pen), so that the pen colour shows unchanged on white
+// and a second stroke over the same pixel restores it.
+enum class PenMode : uint8_t {
+    Black = 1, NotMergePen, MaskNotPen, NotCopyPen, MaskPenNot, Not, XorPen, NotMaskPen, MaskPen,
+    NotXor = 10, Nop, MergeNotPen, Copy = 13, MergePenNot, MergePen, White
+};
 
-enum class BrushStyle : uint8_t { Solid, Clear, Horizontal, Vertical, FDiagonal, BDiagonal, Cross, DiagCross };
+// Pattern: the brush's pattern bitmap (Brush::pattern), tiled from the device origin.
+enum class BrushStyle : uint8_t { Solid, Clear, Horizontal, Vertical, FDiagonal, BDiagonal, Cross, DiagCross, Pattern };
+
+// Ternary raster operations for bitmap copies (the platform's values).
+namespace rop {
+inline constexpr uint32_t SrcCopy = 0x00CC0020;
+inline constexpr uint32_t SrcPaint = 0x00EE0086;
+inline constexpr uint32_t SrcAnd = 0x008800C6;
+inline constexpr uint32_t SrcInvert = 0x00660046;
+inline constexpr uint32_t SrcErase = 0x00440328;
+inline constexpr uint32_t NotSrcCopy = 0x00330008;
+inline constexpr uint32_t NotSrcErase = 0x001100A6;
+inline constexpr uint32_t MergeCopy = 0x00C000CA;
+inline constexpr uint32_t MergePaint = 0x00BB0226;
+inline constexpr uint32_t PatCopy = 0x00F00021;
+inline constexpr uint32_t PatPaint = 0x00FB0A09;
+inline constexpr uint32_t PatInvert = 0x005A0049;
+inline constexpr uint32_t DstInvert = 0x00550009;
+inline constexpr uint32_t Blackness = 0x00000042;
+inline constexpr uint32_t Whiteness = 0x00FF0062;
+} // namespace rop
 
 struct Pen {
     Color color = kBlack;
@@ -30,6 +57,7 @@ struct Pen {
 struct Brush {
     Color color = kWhite;
     BrushStyle style = BrushStyle::Solid;
+    std::shared_ptr<const QImage> pattern = nullptr;  // for BrushStyle::Pattern
     bool operator==(const Brush&) const = default;
 };
 
@@ -39,7 +67,14 @@ struct FontSpec {
     int pointSize = 10;
     uint8_t style = 0;
     Color color = kBlack;
+    int pixelHeight = 0;  // when not 0: the character height in device pixels, overriding pointSize
+    int escapement = 0;   // tenths of a degree, counter-clockwise
     bool operator==(const FontSpec&) const = default;
+};
+
+struct IPoint {
+    int x = 0, y = 0;
+    bool operator==(const IPoint&) const = default;
 };
 
 struct IRect {
@@ -57,6 +92,11 @@ public:
     Pen pen;
     Brush brush;
     FontSpec font;
+    // Background of hatches, styled pens and text: transparent unless opaque is set.
+    bool opaqueBackground = false;
+    Color backgroundColor = kWhite;
+    // Polygon fill: alternate (even-odd) unless winding is set.
+    bool windingFill = false;
 
     // Device size in pixels and resolution (LOGPIXELSX/Y).
     virtual int width() const = 0;
@@ -74,6 +114,25 @@ public:
     virtual void rectangle(const IRect& r) = 0;
     // GDI FillRect with a solid colour: no outline.
     virtual void fillRect(const IRect& r, Color c) = 0;
+    // GDI RoundRect, Ellipse: outline with the pen, inside with the brush, in the box r.
+    virtual void roundRect(const IRect& r, int cornerWidth, int cornerHeight) = 0;
+    virtual void ellipse(const IRect& r) = 0;
+    // GDI Polyline (every segment without its end pixel but the joints drawn), Polygon and
+    // PolyPolygon (closed, filled with the brush by the fill mode, outlined with the pen).
+    virtual void polyline(const std::vector<IPoint>& points) = 0;
+    virtual void polygon(const std::vector<IPoint>& points) = 0;
+    virtual void polyPolygon(const std::vector<std::vector<IPoint>>& polygons) = 0;
+    // GDI Arc, Pie and Chord: the ellipse of box r from the ray through start to the ray through
+    // end, counter-clockwise.
+    virtual void arc(const IRect& r, IPoint start, IPoint end) = 0;
+    virtual void pie(const IRect& r, IPoint start, IPoint end) = 0;
+    virtual void chord(const IRect& r, IPoint start, IPoint end) = 0;
+    // GDI StretchBlt/StretchDIBits: the source rectangle of an image stretched onto dest and
+    // combined with the destination (and the brush, for pattern operations) by a ternary raster
+    // operation. A negative dest or source width or height mirrors the copy.
+    virtual void stretchBlt(const IRect& dest, const QImage& source, const IRect& sourceRect, uint32_t rasterOp) = 0;
+    // GDI PatBlt: the brush combined with the destination by a raster operation.
+    virtual void patBlt(const IRect& r, uint32_t rasterOp) = 0;
     // Text in the current font, top-left at (x, y); bytes are 8-bit codes.
     virtual void textOut(int x, int y, const std::string& bytes) = 0;
     virtual int textWidth(const std::string& bytes) = 0;

@@ -36,25 +36,48 @@
 #include <cstdlib>
 
 #include "core/rounding.h"
+#include "gfx/raster_canvas_internal.h"
 
 namespace vr {
+
+bool raster::clipToBox(double& ax, double& ay, double& bx, double& by, double l, double t, double r, double b)
+{
+    const double dx = bx - ax, dy = by - ay;
+    double u0 = 0.0, u1 = 1.0;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {ax - l, r - ax, ay - t, b - ay};
+    for (int k = 0; k < 4; ++k) {
+        if (p[k] == 0.0) {
+            if (q[k] < 0.0)
+                return false;
+            continue;
+        }
+        const double u = q[k] / p[k];
+        if (p[k] < 0.0) {
+            if (u > u1)
+                return false;
+            u0 = std::max(u0, u);
+        } else {
+            if (u < u0)
+                return false;
+            u1 = std::min(u1, u);
+        }
+    }
+    const double sx = ax, sy = ay;
+    ax = sx + u0 * dx;
+    ay = sy + u0 * dy;
+    bx = sx + u1 * dx;
+    by = sy + u1 * dy;
+    return true;
+}
+
 namespace {
 
-__extension__ typedef __int128 Wide;
+using namespace raster;
 
 // The origin is kept within this distance of the device origin, so that device coordinates
 // (a 32-bit value plus the origin) and the products of the line stepping fit their types.
 constexpr int64_t kOriginLimit = int64_t{1} << 40;
-
-Wide floorDiv(Wide a, Wide b)  // b > 0
-{
-    Wide q = a / b;
-    if (a % b != 0 && a < 0)
-        --q;
-    return q;
-}
-
-Wide ceilDiv(Wide a, Wide b) { return -floorDiv(-a, b); }
 
 // On/off pattern of a one-pixel styled pen; solid pens are on everywhere.
 struct DashPattern {
@@ -86,70 +109,6 @@ DashPattern dashPattern(PenStyle s)
     return p;
 }
 
-uint32_t mix(uint32_t dst, uint32_t src, PenMode mode)
-{
-    if (mode == PenMode::NotXor)
-        return 0xFF000000u | (~(dst ^ src) & 0x00FFFFFFu);
-    return src;
-}
-
-bool hatchBit(BrushStyle s, int64_t x, int64_t y)
-{
-    // The platform's 8x8 hatch cells, one byte a row, leftmost pixel in the high bit, aligned to
-    // the device origin.
-    static constexpr uint8_t kHatch[6][8] = {
-        {0x00, 0x00, 0x00, 0xff, 0x00, 0x00, 0x00, 0x00},  // horizontal
-        {0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08},  // vertical
-        {0x80, 0x40, 0x20, 0x10, 0x08, 0x04, 0x02, 0x01},  // forward diagonal "\"
-        {0x01, 0x02, 0x04, 0x08, 0x10, 0x20, 0x40, 0x80},  // backward diagonal "/"
-        {0x08, 0x08, 0x08, 0xff, 0x08, 0x08, 0x08, 0x08},  // cross
-        {0x81, 0x42, 0x24, 0x18, 0x18, 0x24, 0x42, 0x81},  // diagonal cross
-    };
-    int row = 0;
-    switch (s) {
-    case BrushStyle::Horizontal: row = 0; break;
-    case BrushStyle::Vertical: row = 1; break;
-    case BrushStyle::FDiagonal: row = 2; break;
-    case BrushStyle::BDiagonal: row = 3; break;
-    case BrushStyle::Cross: row = 4; break;
-    case BrushStyle::DiagCross: row = 5; break;
-    default: return true;
-    }
-    return (kHatch[row][y & 7] & (0x80 >> (x & 7))) != 0;
-}
-
-// Liang-Barsky: cuts the segment a-b to the box; false when nothing of it is inside.
-bool clipToBox(double& ax, double& ay, double& bx, double& by, double l, double t, double r, double b)
-{
-    const double dx = bx - ax, dy = by - ay;
-    double u0 = 0.0, u1 = 1.0;
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {ax - l, r - ax, ay - t, b - ay};
-    for (int k = 0; k < 4; ++k) {
-        if (p[k] == 0.0) {
-            if (q[k] < 0.0)
-                return false;
-            continue;
-        }
-        const double u = q[k] / p[k];
-        if (p[k] < 0.0) {
-            if (u > u1)
-                return false;
-            u0 = std::max(u0, u);
-        } else {
-            if (u < u0)
-                return false;
-            u1 = std::min(u1, u);
-        }
-    }
-    const double sx = ax, sy = ay;
-    ax = sx + u0 * dx;
-    ay = sy + u0 * dy;
-    bx = sx + u1 * dx;
-    by = sy + u1 * dy;
-    return true;
-}
-
 void preparePainter(QPainter& p, const IRect& clip)
 {
     p.setRenderHint(QPainter::Antialiasing, false);
@@ -161,8 +120,6 @@ QPen widePen(const Pen& pen, QColor colour)
 {
     return QPen(colour, pen.width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
 }
-
-int64_t clampTo(int64_t v, int64_t lo, int64_t hi) { return std::min(std::max(v, lo), hi); }
 
 } // namespace
 
@@ -183,6 +140,45 @@ void RasterCanvas::mixPixel(int64_t x, int64_t y, uint32_t argb, PenMode mode)
         return;
     auto* line = reinterpret_cast<QRgb*>(image_.scanLine(static_cast<int>(y)));
     line[x] = mix(line[x], argb, mode);
+}
+
+void RasterCanvas::plotPen(int64_t x, int64_t y, bool gap)
+{
+    if (penTarget_) {
+        const IRect& c = cur_.clip;
+        if (penTarget_->contains(x, y) && x >= c.left && x < c.right && y >= c.top && y < c.bottom)
+            penTarget_->at(x, y) = gap ? ShapeMask::GapPixel : ShapeMask::PenPixel;
+        return;
+    }
+    mixPixel(x, y, toArgb(gap ? backgroundColor : pen.color), pen.mode);
+}
+
+bool RasterCanvas::brushPixel(int64_t x, int64_t y, uint32_t& argb) const
+{
+    switch (brush.style) {
+    case BrushStyle::Clear:
+        return false;
+    case BrushStyle::Solid:
+        argb = toArgb(brush.color);
+        return true;
+    case BrushStyle::Pattern: {
+        const QImage* p = brush.pattern.get();
+        if (!p || p->isNull())
+            return false;
+        const int64_t w = p->width(), h = p->height();
+        argb = p->pixel(static_cast<int>(((x % w) + w) % w), static_cast<int>(((y % h) + h) % h)) | 0xFF000000u;
+        return true;
+    }
+    default:
+        if (hatchBit(brush.style, x, y)) {
+            argb = toArgb(brush.color);
+            return true;
+        }
+        if (!opaqueBackground)
+            return false;
+        argb = toArgb(backgroundColor);
+        return true;
+    }
 }
 
 void RasterCanvas::drawSegment(int x0, int y0, int x1, int y1)
@@ -259,14 +255,15 @@ int64_t RasterCanvas::thinSegment(int64_t x0, int64_t y0, int64_t x1, int64_t y1
     int64_t rem = static_cast<int64_t>(num - Wide{2} * am * m);
     const DashPattern dash = dashPattern(pen.style);
     int64_t pos = (phase + iFirst) % dash.period;
-    const uint32_t argb = toArgb(pen.color);
+    const bool gaps = opaqueBackground && dash.period > 1;
     for (int64_t i = iFirst; i <= iLast; ++i) {
-        if (dash.on[static_cast<size_t>(pos)]) {
+        const bool on = dash.on[static_cast<size_t>(pos)];
+        if (on || gaps) {
             const int64_t a = a0 + sa * i, b = b0 + sb * m;
             if (xMajor)
-                mixPixel(a, b, argb, pen.mode);
+                plotPen(a, b, !on);
             else
-                mixPixel(b, a, argb, pen.mode);
+                plotPen(b, a, !on);
         }
         if (++pos == dash.period)
             pos = 0;
@@ -291,10 +288,18 @@ void RasterCanvas::wideSegment(int64_t x0, int64_t y0, int64_t x1, int64_t y1)
     double bx = static_cast<double>(x1) + 0.5, by = static_cast<double>(y1) + 0.5;
     if (!clipToBox(ax, ay, bx, by, c.left - margin, c.top - margin, c.right + margin, c.bottom + margin))
         return;
+    if (pen.mode != PenMode::Copy) {
+        // Other mix modes go through a mask, so that each pixel is mixed once.
+        ShapeMask m;
+        const int64_t ext = pen.width + 1;
+        if (!makeMask(m, std::min(x0, x1) - ext, std::min(y0, y1) - ext, std::max(x0, x1) + ext, std::max(y0, y1) + ext))
+            return;
+        maskWideSegments(m, {{x0, y0, x1, y1}});
+        paintMask(m);
+        return;
+    }
     QPainter p(&image_);
     preparePainter(p, c);
-    if (pen.mode == PenMode::NotXor)
-        p.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
     p.setPen(widePen(pen, QColor::fromRgb(toArgb(pen.color))));
     p.drawLine(QPointF(ax, ay), QPointF(bx, by));
 }
@@ -310,17 +315,15 @@ void RasterCanvas::brushFill(int64_t l, int64_t t, int64_t r, int64_t b, const Q
     b = std::min<int64_t>(b, c.bottom);
     if (l >= r || t >= b)
         return;
-    const uint32_t argb = toArgb(brush.color);
-    const bool solid = brush.style == BrushStyle::Solid;
     for (int64_t y = t; y < b; ++y) {
         auto* line = reinterpret_cast<QRgb*>(image_.scanLine(static_cast<int>(y)));
         const uchar* skipLine = skip ? skip->constScanLine(static_cast<int>(y - skipY)) : nullptr;
         for (int64_t x = l; x < r; ++x) {
             if (skipLine && skipLine[x - skipX] != 0)
                 continue;
-            if (!solid && !hatchBit(brush.style, x, y))
-                continue;
-            line[x] = mix(line[x], argb, pen.mode);
+            uint32_t argb = 0;
+            if (brushPixel(x, y, argb))
+                line[x] = mix(line[x], argb, pen.mode);
         }
     }
 }
@@ -370,19 +373,17 @@ void RasterCanvas::rectangle(const IRect& r)
             << QPointF(cx(rr - 1), cy(b - 1));
     const QColor colour = QColor::fromRgb(toArgb(pen.color));
 
-    if (pen.mode == PenMode::Copy || brush.style == BrushStyle::Clear) {
+    if (pen.mode == PenMode::Copy) {
         brushFill(l + 1, t + 1, rr - 1, b - 1, nullptr, 0, 0);
         QPainter p(&image_);
         preparePainter(p, c);
-        if (pen.mode == PenMode::NotXor)
-            p.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
         p.setPen(widePen(pen, colour));
         p.setBrush(Qt::NoBrush);
         p.drawPolygon(outline);
         return;
     }
 
-    // Not-xor with a brush: every pixel is mixed once, with the pen where the outline covers
+    // Other mix modes: every pixel is mixed once, with the pen where the outline covers
     // it and with the brush elsewhere inside. The outline is drawn into a mask first.
     const int64_t bl = std::max<int64_t>(c.left, l - w), bt = std::max<int64_t>(c.top, t - w);
     const int64_t br = std::min<int64_t>(c.right, rr + w), bb = std::min<int64_t>(c.bottom, b + w);
@@ -432,7 +433,8 @@ QFont RasterCanvas::qfont() const
     // Point size to pixels at the canvas resolution, rounded as the platform's MulDiv does;
     // a negative size counts like its magnitude.
     const int64_t pt = std::min<int64_t>(std::abs(static_cast<int64_t>(font.pointSize)), 10000);
-    const int px = mulDiv(static_cast<int32_t>(pt), dpi_, 72);
+    const int px = font.pixelHeight != 0 ? static_cast<int>(std::min<int64_t>(std::abs(static_cast<int64_t>(font.pixelHeight)), 4096))
+                                         : mulDiv(static_cast<int32_t>(pt), dpi_, 72);
     f.setPixelSize(std::clamp(px, 1, 4096));
     f.setBold((font.style & 1) != 0);
     f.setItalic((font.style & 2) != 0);
@@ -442,7 +444,9 @@ QFont RasterCanvas::qfont() const
     return f;
 }
 
-// Text is drawn with a transparent background for now, whatever the brush.
+// Text: the reference point is the top-left corner of the text's cell box; an escapement turns
+// the text about it. With an opaque background the cell box (advance by line height) is filled
+// with the background colour first.
 void RasterCanvas::textOut(int x, int y, const std::string& bytes)
 {
     const IRect& c = cur_.clip;
@@ -454,13 +458,20 @@ void RasterCanvas::textOut(int x, int y, const std::string& bytes)
     const int64_t left = devX(x), top = devY(y);
     const int64_t w = fm.horizontalAdvance(s), h = fm.height();
     const int64_t slack = fm.maxWidth() + h;  // overhangs of italic and wide glyphs
-    if (left + w + slack <= c.left || left - slack >= c.right || top + h + slack <= c.top || top - slack >= c.bottom)
+    const int64_t reach = font.escapement % 3600 != 0 ? w + slack : 0;  // turned text reaches round
+    if (left + w + slack <= c.left || left - slack - reach >= c.right || top + h + slack + reach <= c.top
+        || top - slack - reach >= c.bottom)
         return;
     QPainter p(&image_);
     preparePainter(p, c);
+    p.translate(static_cast<double>(left), static_cast<double>(top));
+    if (font.escapement % 3600 != 0)
+        p.rotate(-font.escapement / 10.0);
+    if (opaqueBackground)
+        p.fillRect(QRectF(0, 0, static_cast<double>(w), static_cast<double>(h)), QColor::fromRgb(toArgb(backgroundColor)));
     p.setFont(f);
     p.setPen(QColor::fromRgb(toArgb(font.color)));
-    p.drawText(QPointF(static_cast<double>(left), static_cast<double>(top + fm.ascent())), s);
+    p.drawText(QPointF(0, static_cast<double>(fm.ascent())), s);
 }
 
 int RasterCanvas::textWidth(const std::string& bytes)

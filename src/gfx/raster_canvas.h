@@ -3,11 +3,15 @@
 //
 // One-pixel lines are stepped along their major axis without the end pixel; where the true line
 // passes exactly half way between two pixels the upper or left one is drawn, in whichever
-// direction the line goes. Dash patterns restart at each lineTo and run on round a rectangle.
-// The mix mode of the pen applies to lines, rectangle outlines and insides, and setPixel; not to
-// fillRect or text. Text is drawn with a transparent background for now. Hatch brushes are
-// aligned to the device origin, not to the translated origin.
+// direction the line goes. Dash patterns restart at each lineTo and run on round a rectangle,
+// polygon or polyline; with an opaque background their gaps take the background colour. The mix
+// mode of the pen (any of the sixteen) applies to lines, outlines, brush fills and setPixel; not
+// to fillRect, text or bitmap copies, which have their own operations. Hatch and pattern brushes
+// are aligned to the device origin, not to the translated origin; hatch gaps take the background
+// colour when the background is opaque. Curve, polygon and bitmap rules are described in
+// raster_canvas_shapes.cpp and raster_canvas_blit.cpp.
 #pragma once
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -30,6 +34,16 @@ public:
 
     void rectangle(const IRect& r) override;
     void fillRect(const IRect& r, Color c) override;
+    void roundRect(const IRect& r, int cornerWidth, int cornerHeight) override;
+    void ellipse(const IRect& r) override;
+    void polyline(const std::vector<IPoint>& points) override;
+    void polygon(const std::vector<IPoint>& points) override;
+    void polyPolygon(const std::vector<std::vector<IPoint>>& polygons) override;
+    void arc(const IRect& r, IPoint start, IPoint end) override;
+    void pie(const IRect& r, IPoint start, IPoint end) override;
+    void chord(const IRect& r, IPoint start, IPoint end) override;
+    void stretchBlt(const IRect& dest, const QImage& source, const IRect& sourceRect, uint32_t rasterOp) override;
+    void patBlt(const IRect& r, uint32_t rasterOp) override;
     void textOut(int x, int y, const std::string& bytes) override;
     int textWidth(const std::string& bytes) override;
     Color pixel(int x, int y) const override;
@@ -51,6 +65,22 @@ private:
         FontSpec font;
     };
 
+    // Pixels a filled shape decides before any is changed, so that each one is mixed once: the
+    // pen where the outline covers it, the brush elsewhere inside. Device coordinates, box
+    // inside the clip.
+    struct ShapeMask {
+        enum : uint8_t { None = 0, BrushPixel = 1, PenPixel = 2, GapPixel = 3 };
+        int64_t left = 0, top = 0;
+        int width = 0, height = 0;
+        std::vector<uint8_t> cells;
+        uint8_t& at(int64_t x, int64_t y) { return cells[static_cast<size_t>((y - top) * width + (x - left))]; }
+        bool contains(int64_t x, int64_t y) const
+        {
+            return x >= left && y >= top && x < left + width && y < top + height;
+        }
+    };
+    enum class Curve { Ellipse, RoundRect, Arc, Pie, Chord };
+
     // Thin (one-pixel) segment in device coordinates, end pixel excluded, styled from dash
     // position `phase`; returns the number of major-axis steps so that a closed figure can carry
     // the dash on to its next side.
@@ -60,8 +90,20 @@ private:
     // Brush fill of a device rectangle (right/bottom exclusive) with the pen's mix mode;
     // `skip` (if set) lists the pixels the brush must leave to the outline.
     void brushFill(int64_t l, int64_t t, int64_t r, int64_t b, const QImage* skip, int skipX, int skipY);
-    // Device pixel with the clip applied; `mode` mixes `argb` into it.
+    // The brush at a device pixel: false where it leaves the pixel alone (clear brushes, hatch
+    // gaps in transparent mode).
+    bool brushPixel(int64_t x, int64_t y, uint32_t& argb) const;
+    // Device pixel with the clip applied; `mode` mixes `argb` into it. While a shape mask is
+    // being built, pen pixels go into the mask instead.
     void mixPixel(int64_t x, int64_t y, uint32_t argb, PenMode mode);
+    void plotPen(int64_t x, int64_t y, bool gap);
+    // A mask over the part of the device box [l, r) x [t, b) inside the clip; false when none is.
+    bool makeMask(ShapeMask& m, int64_t l, int64_t t, int64_t r, int64_t b) const;
+    // Wide pen segments (device coordinates) marked into the mask as pen pixels.
+    void maskWideSegments(ShapeMask& m, const std::vector<std::array<int64_t, 4>>& segments) const;
+    void paintMask(const ShapeMask& m);
+    void curve(Curve kind, const IRect& r, int cornerWidth, int cornerHeight, IPoint start, IPoint end);
+    void polygons(const std::vector<std::vector<IPoint>>& polys, bool closed);
     QFont qfont() const;
     int64_t devX(int x) const { return static_cast<int64_t>(x) + cur_.originX; }
     int64_t devY(int y) const { return static_cast<int64_t>(y) + cur_.originY; }
@@ -70,6 +112,7 @@ private:
     int dpi_;
     State cur_;
     std::vector<State> stack_;
+    ShapeMask* penTarget_ = nullptr;
 };
 
 } // namespace vr

@@ -38,6 +38,7 @@ const char* brushStyleName(BrushStyle s)
     case BrushStyle::BDiagonal: return "bdiagonal";
     case BrushStyle::Cross: return "cross";
     case BrushStyle::DiagCross: return "diagcross";
+    case BrushStyle::Pattern: return "pattern";
     }
     return "?";
 }
@@ -70,8 +71,43 @@ RecordingCanvas::RecordingCanvas(int width, int height, int dpi) : width_(width)
 
 std::string RecordingCanvas::penText() const
 {
-    return "pen=" + hexColour(pen.color) + " w" + std::to_string(pen.width) + " " + penStyleName(pen.style) + " "
-        + (pen.mode == PenMode::NotXor ? "notxor" : "copy");
+    std::string mode = pen.mode == PenMode::NotXor ? "notxor"
+        : pen.mode == PenMode::Copy                ? "copy"
+                                                   : "r2_" + std::to_string(static_cast<int>(pen.mode));
+    std::string s = "pen=" + hexColour(pen.color) + " w" + std::to_string(pen.width) + " " + penStyleName(pen.style)
+        + " " + mode;
+    if (opaqueBackground && pen.style != PenStyle::Solid && pen.style != PenStyle::Null
+        && pen.style != PenStyle::InsideFrame)
+        s += " opaque=" + hexColour(backgroundColor);
+    return s;
+}
+
+std::string RecordingCanvas::brushText() const
+{
+    std::string s = "brush=" + hexColour(brush.color) + " " + brushStyleName(brush.style);
+    if (brush.style == BrushStyle::Pattern) {
+        const int w = brush.pattern ? brush.pattern->width() : 0, h = brush.pattern ? brush.pattern->height() : 0;
+        s += " " + std::to_string(w) + "x" + std::to_string(h);
+    }
+    if (opaqueBackground && brush.style != BrushStyle::Solid && brush.style != BrushStyle::Clear
+        && brush.style != BrushStyle::Pattern)
+        s += " opaque=" + hexColour(backgroundColor);
+    return s;
+}
+
+std::string RecordingCanvas::fillFlags() const { return windingFill ? " winding" : ""; }
+
+std::string RecordingCanvas::rect(const IRect& r) const
+{
+    return point(devX(r.left), devY(r.top)) + "," + point(devX(r.right), devY(r.bottom));
+}
+
+std::string RecordingCanvas::pts(const std::vector<IPoint>& points) const
+{
+    std::string s;
+    for (const IPoint& p : points)
+        s += point(devX(p.x), devY(p.y)) + " ";
+    return s;
 }
 
 void RecordingCanvas::drawSegment(int x0, int y0, int x1, int y1)
@@ -79,10 +115,73 @@ void RecordingCanvas::drawSegment(int x0, int y0, int x1, int y1)
     record("line " + point(devX(x0), devY(y0)) + " -> " + point(devX(x1), devY(y1)) + " " + penText());
 }
 
-void RecordingCanvas::rectangle(const IRect& r)
+void RecordingCanvas::rectangle(const IRect& r) { record("rectangle " + rect(r) + " " + penText() + " " + brushText()); }
+
+void RecordingCanvas::roundRect(const IRect& r, int cornerWidth, int cornerHeight)
 {
-    record("rectangle " + point(devX(r.left), devY(r.top)) + "," + point(devX(r.right), devY(r.bottom)) + " "
-           + penText() + " brush=" + hexColour(brush.color) + " " + brushStyleName(brush.style));
+    record("roundrect " + rect(r) + " " + point(cornerWidth, cornerHeight) + " " + penText() + " " + brushText());
+}
+
+void RecordingCanvas::ellipse(const IRect& r) { record("ellipse " + rect(r) + " " + penText() + " " + brushText()); }
+
+void RecordingCanvas::polyline(const std::vector<IPoint>& points) { record("polyline " + pts(points) + penText()); }
+
+void RecordingCanvas::polygon(const std::vector<IPoint>& points)
+{
+    record("polygon " + pts(points) + penText() + " " + brushText() + fillFlags());
+}
+
+void RecordingCanvas::polyPolygon(const std::vector<std::vector<IPoint>>& polygons)
+{
+    std::string s = "polypolygon ";
+    for (size_t k = 0; k < polygons.size(); ++k)
+        s += (k ? "| " : "") + pts(polygons[k]);
+    record(s + penText() + " " + brushText() + fillFlags());
+}
+
+void RecordingCanvas::arc(const IRect& r, IPoint start, IPoint end)
+{
+    record("arc " + rect(r) + " " + pts({start, end}) + penText());
+}
+
+void RecordingCanvas::pie(const IRect& r, IPoint start, IPoint end)
+{
+    record("pie " + rect(r) + " " + pts({start, end}) + penText() + " " + brushText());
+}
+
+void RecordingCanvas::chord(const IRect& r, IPoint start, IPoint end)
+{
+    record("chord " + rect(r) + " " + pts({start, end}) + penText() + " " + brushText());
+}
+
+namespace {
+std::string ropText(uint32_t rop)
+{
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "rop=%08x", rop);
+    return buf;
+}
+// Whether the ternary operation reads the pattern (the brush): its result differs between P=0 and P=1.
+bool usesPattern(uint32_t rop)
+{
+    const uint32_t index = (rop >> 16) & 0xFF;
+    return ((index >> 4) & 0x0F) != (index & 0x0F);
+}
+} // namespace
+
+void RecordingCanvas::stretchBlt(const IRect& dest, const QImage& source, const IRect& sourceRect, uint32_t rasterOp)
+{
+    std::string s = "stretchblt " + rect(dest) + " from " + std::to_string(source.width()) + "x"
+        + std::to_string(source.height()) + " " + point(sourceRect.left, sourceRect.top) + ","
+        + point(sourceRect.right, sourceRect.bottom) + " " + ropText(rasterOp);
+    if (usesPattern(rasterOp))
+        s += " " + brushText();
+    record(s);
+}
+
+void RecordingCanvas::patBlt(const IRect& r, uint32_t rasterOp)
+{
+    record("patblt " + rect(r) + " " + ropText(rasterOp) + " " + brushText());
 }
 
 void RecordingCanvas::fillRect(const IRect& r, Color c)
@@ -93,8 +192,16 @@ void RecordingCanvas::fillRect(const IRect& r, Color c)
 
 void RecordingCanvas::textOut(int x, int y, const std::string& bytes)
 {
-    record("text " + point(devX(x), devY(y)) + " font=" + font.face + "/" + std::to_string(font.pointSize) + "/"
-           + std::to_string(font.style) + " " + hexColour(font.color) + " " + quoted(bytes));
+    std::string s = "text " + point(devX(x), devY(y)) + " font=" + font.face + "/" + std::to_string(font.pointSize) + "/"
+        + std::to_string(font.style);
+    if (font.pixelHeight != 0)
+        s += " px=" + std::to_string(font.pixelHeight);
+    if (font.escapement != 0)
+        s += " esc=" + std::to_string(font.escapement);
+    s += " " + hexColour(font.color) + " " + quoted(bytes);
+    if (opaqueBackground)
+        s += " opaque=" + hexColour(backgroundColor);
+    record(s);
 }
 
 // A fixed advance keeps layouts computed on a recording canvas independent of installed fonts.
@@ -139,7 +246,7 @@ void RecordingCanvas::translate(int dx, int dy)
 
 void RecordingCanvas::clipTo(const IRect& r)
 {
-    record("clip " + point(devX(r.left), devY(r.top)) + "," + point(devX(r.right), devY(r.bottom)));
+    record("clip " + rect(r));
 }
 
 } // namespace vr

@@ -19,6 +19,16 @@ public:
 
     void rectangle(const IRect& r) override;
     void fillRect(const IRect& r, Color c) override;
+    void roundRect(const IRect& r, int cornerWidth, int cornerHeight) override;
+    void ellipse(const IRect& r) override;
+    void polyline(const std::vector<IPoint>& points) override;
+    void polygon(const std::vector<IPoint>& points) override;
+    void polyPolygon(const std::vector<std::vector<IPoint>>& polygons) override;
+    void arc(const IRect& r, IPoint start, IPoint end) override;
+    void pie(const IRect& r, IPoint start, IPoint end) override;
+    void chord(const IRect& r, IPoint start, IPoint end) override;
+    void stretchBlt(const IRect& dest, const QImage& source, const IRect& sourceRect, uint32_t rasterOp) override;
+    void patBlt(const IRect& r, uint32_t rasterOp) override;
     void textOut(int x, int y, const std::string& bytes) override;
     int textWidth(const std::string& bytes) override;
     Color pixel(int x, int y) const override;
@@ -31,11 +41,22 @@ public:
     // One line per call, coordinates with the current origin applied, colours as #rrggbb:
     //   line X0,Y0 -> X1,Y1 pen=#rrggbb wW STYLE MODE
     //   rectangle L,T,R,B pen=#rrggbb wW STYLE MODE brush=#rrggbb BRUSHSTYLE
+    //   roundrect L,T,R,B W,H PEN BRUSH | ellipse L,T,R,B PEN BRUSH
+    //   polyline X,Y X,Y ... PEN | polygon X,Y ... PEN BRUSH
+    //   polypolygon X,Y ... | X,Y ... PEN BRUSH
+    //   arc|pie|chord L,T,R,B X,Y X,Y PEN [BRUSH]   (start and end points)
+    //   stretchblt L,T,R,B from WxH L,T,R,B rop=00cc0020 [BRUSH]
+    //   patblt L,T,R,B rop=00f00021 BRUSH
     //   fillrect L,T,R,B #rrggbb
     //   text X,Y font=FACE/POINTS/STYLEBITS #rrggbb "bytes"   (", \ and bytes outside
     //        printable ASCII written as \", \\ and \xHH)
     //   setpixel X,Y #rrggbb
     //   save | restore | translate DX,DY | clip L,T,R,B
+    // MODE is copy, notxor or r2_N (the mix mode's number). Lines that draw filled shapes end
+    // with " winding" under the winding fill mode, and lines that can show a background (styled
+    // pens, hatches, text) with " opaque=#rrggbb" under the opaque background mode. Brushes
+    // with a pattern end with its size: "brush=#rrggbb pattern 8x8". Fonts with a pixel height
+    // or an escapement carry them as "px=H" and "esc=E" after the style bits.
     // e.g. "line 10,20 -> 30,40 pen=#0000ff w1 solid notxor". Nothing is left out: calls that
     // would draw nothing on a raster canvas (zero-length lines, null pens) are recorded too.
     std::vector<std::string> calls;
@@ -51,6 +72,10 @@ private:
         FontSpec font;
     };
     std::string penText() const;
+    std::string brushText() const;
+    std::string fillFlags() const;
+    std::string rect(const IRect& r) const;
+    std::string pts(const std::vector<IPoint>& points) const;
     void record(std::string line) { calls.push_back(std::move(line)); }
     long long devX(int x) const { return x + originX_; }
     long long devY(int y) const { return y + originY_; }

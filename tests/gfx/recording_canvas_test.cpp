@@ -3,6 +3,8 @@
 
 #include "gfx/recording_canvas.h"
 
+#include <memory>
+
 namespace vr {
 namespace {
 
@@ -71,6 +73,36 @@ TEST(RecordingCanvas, TextIsQuotedWithItsFontAndMeasuredEightPixelsABye)
     EXPECT_EQ(c.width(), 794);
     EXPECT_EQ(c.height(), 1123);
     EXPECT_EQ(c.dpiX(), 96);
+}
+
+TEST(RecordingCanvas, CurvesPolygonsBlitsAndStateFlagsWhenNotDefault)
+{
+    RecordingCanvas c;
+    c.translate(1, 2);
+    c.pen.mode = PenMode::XorPen;
+    c.roundRect(IRect{0, 0, 10, 8}, 4, 3);
+    c.pen = Pen{0x0000FF, 1, PenStyle::Dot, PenMode::Copy};
+    c.brush = Brush{0x00FF00, BrushStyle::Cross};
+    c.opaqueBackground = true;
+    c.backgroundColor = 0x808080;
+    c.windingFill = true;
+    c.polyPolygon({{{0, 0}, {4, 0}, {0, 4}}, {{5, 5}, {6, 6}}});
+    c.pie(IRect{0, 0, 20, 20}, IPoint{30, 10}, IPoint{10, -5});
+    c.brush = Brush{0, BrushStyle::Pattern, std::make_shared<const QImage>(8, 4, QImage::Format_RGB32)};
+    c.stretchBlt(IRect{0, 0, -10, 10}, QImage(4, 3, QImage::Format_RGB32), IRect{0, 0, 4, 3}, rop::SrcCopy);
+    c.stretchBlt(IRect{0, 0, 10, 10}, QImage(4, 3, QImage::Format_RGB32), IRect{0, 0, 4, 3}, rop::MergeCopy);
+    c.patBlt(IRect{0, 0, 5, 5}, rop::PatInvert);
+    EXPECT_EQ(c.calls, (Lines{
+                           "translate 1,2",
+                           "roundrect 1,2,11,10 4,3 pen=#000000 w1 solid r2_7 brush=#ffffff solid",
+                           "polypolygon 1,2 5,2 1,6 | 6,7 7,8 pen=#ff0000 w1 dot copy opaque=#808080 brush=#00ff00 cross "
+                           "opaque=#808080 winding",
+                           "pie 1,2,21,22 31,12 11,-3 pen=#ff0000 w1 dot copy opaque=#808080 brush=#00ff00 cross "
+                           "opaque=#808080",
+                           "stretchblt 1,2,-9,12 from 4x3 0,0,4,3 rop=00cc0020",
+                           "stretchblt 1,2,11,12 from 4x3 0,0,4,3 rop=00c000ca brush=#000000 pattern 8x4",
+                           "patblt 1,2,6,7 rop=005a0049 brush=#000000 pattern 8x4",
+                       }));
 }
 
 } // namespace
