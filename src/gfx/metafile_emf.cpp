@@ -1,0 +1,480 @@
+// Enhanced metafile records: a type and a size in bytes (a multiple of 4, header included), then
+// the parameters. Logical coordinates go through the world transform and the window/viewport
+// mapping to the reference device's pixels; the picture frame (header, .01 mm, converted with
+// the reference device's pixels per millimetre) maps onto the destination.
+//
+// Not played: regions other than as their bounding rectangle for clipping, EXCLUDECLIPRECT and
+// clip paths (the canvas clips to rectangles only), ANGLEARC, ARCTO, POLYDRAW, MASKBLT, PLGBLT,
+// palettes, flood fills, and EMF+ content in comments (its EMF fallback records are played).
+#include <algorithm>
+#include <map>
+
+#include "gfx/metafile_player.h"
+
+namespace vr::mf {
+namespace {
+
+enum : uint32_t {
+    kHeader = 1, kPolyBezier = 2, kPolygon = 3, kPolyline = 4, kPolyBezierTo = 5, kPolylineTo = 6,
+    kPolyPolyline = 7, kPolyPolygon = 8, kSetWindowExtEx = 9, kSetWindowOrgEx = 10, kSetViewportExtEx = 11,
+    kSetViewportOrgEx = 12, kEof = 14, kSetPixelV = 15, kSetMapMode = 17, kSetBkMode = 18,
+    kSetPolyFillMode = 19, kSetRop2 = 20, kSetTextAlign = 22, kSetTextColor = 24, kSetBkColor = 25,
+    kMoveToEx = 27, kIntersectClipRect = 30, kScaleViewportExtEx = 31, kScaleWindowExtEx = 32, kSaveDc = 33,
+    kRestoreDc = 34, kSetWorldTransform = 35, kModifyWorldTransform = 36, kSelectObject = 37, kCreatePen = 38,
+    kCreateBrushIndirect = 39, kDeleteObject = 40, kEllipse = 42, kRectangle = 43, kRoundRect = 44, kArc = 45,
+    kChord = 46, kPie = 47, kLineTo = 54, kBeginPath = 59, kEndPath = 60, kCloseFigure = 61, kFillPath = 62,
+    kStrokeAndFillPath = 63, kStrokePath = 64, kAbortPath = 68, kExtSelectClipRgn = 75, kBitBlt = 76,
+    kStretchBlt = 77, kSetDiBitsToDevice = 80, kStretchDiBits = 81, kExtCreateFontIndirectW = 82,
+    kExtTextOutA = 83, kExtTextOutW = 84, kPolyBezier16 = 85, kPolygon16 = 86, kPolyline16 = 87,
+    kPolyBezierTo16 = 88, kPolylineTo16 = 89, kPolyPolyline16 = 90, kPolyPolygon16 = 91, kCreateMonoBrush = 93,
+    kCreateDibPatternBrushPt = 94, kExtCreatePen = 95,
+};
+
+PenStyle penStyle(uint32_t s)
+{
+    switch (s & 0x0F) {
+    case 1: return PenStyle::Dash;
+    case 2: return PenStyle::Dot;
+    case 3: return PenStyle::DashDot;
+    case 4: return PenStyle::DashDotDot;
+    case 5: return PenStyle::Null;
+    case 6: return PenStyle::InsideFrame;
+    case 8: return PenStyle::Dot;
+    default: return PenStyle::Solid;
+    }
+}
+
+Brush logBrush(uint32_t style, Color color, uint32_t hatch)
+{
+    Brush b;
+    b.color = color & 0xFFFFFF;
+    if (style == 1)
+        b.style = BrushStyle::Clear;
+    else if (style == 2)
+        b.style = static_cast<BrushStyle>(static_cast<int>(BrushStyle::Horizontal) + static_cast<int>(std::min<uint32_t>(hatch, 5)));
+    return b;
+}
+
+// The stock objects (index 0x80000000 + n).
+std::optional<GdiObject> stockObject(uint32_t n)
+{
+    GdiObject o;
+    switch (n) {
+    case 0: case 1: case 2: case 3: case 4: case 5: {  // white, light grey, grey, dark grey, black, null brush
+        static constexpr Color kGreys[] = {0xFFFFFF, 0xC0C0C0, 0x808080, 0x404040, 0x000000, 0};
+        o.type = GdiObject::Type::Brush;
+        o.brush.color = kGreys[n];
+        o.brush.style = n == 5 ? BrushStyle::Clear : BrushStyle::Solid;
+        return o;
+    }
+    case 6: case 7: case 8:  // white, black, null pen
+        o.type = GdiObject::Type::Pen;
+        o.pen.width = 0;
+        o.pen.color = n == 6 ? kWhite : kBlack;
+        o.pen.style = n == 8 ? PenStyle::Null : PenStyle::Solid;
+        return o;
+    case 10: case 11: case 12: case 13: case 14: case 16: case 17:  // fonts
+        o.type = GdiObject::Type::Font;
+        return o;
+    default: return std::nullopt;
+    }
+}
+
+class EmfPlayer {
+public:
+    explicit EmfPlayer(Player& p) : p_(p) {}
+    bool record(uint32_t type, const Record& r);
+
+private:
+    // `count` points of 8 (32-bit) or 4 (16-bit) bytes at `off`; false when they do not fit.
+    bool points(const Record& r, size_t off, size_t count, bool small, std::vector<DPoint>& out) const
+    {
+        const size_t each = small ? 4 : 8;
+        if (count > r.size() / each || !r.has(off, count * each))
+            return false;
+        out.clear();
+        out.reserve(count);
+        for (size_t k = 0; k < count; ++k) {
+            const size_t o = off + k * each;
+            if (small)
+                out.push_back({static_cast<double>(r.i16(o)), static_cast<double>(r.i16(o + 2))});
+            else
+                out.push_back({static_cast<double>(r.i32(o)), static_cast<double>(r.i32(o + 4))});
+        }
+        return true;
+    }
+    // The DIB of a bitmap record: info header at offBmi (cbBmi bytes) and bits at offBits.
+    QImage dib(const Record& r, size_t offBmi, size_t cbBmi, size_t offBits, size_t cbBits, bool* bottomUp = nullptr) const
+    {
+        if (cbBmi == 0 || !r.has(offBmi, cbBmi) || !r.has(offBits, cbBits))
+            return QImage();
+        std::vector<uint8_t> buf(r.data() + offBmi, r.data() + offBmi + cbBmi);
+        buf.insert(buf.end(), r.data() + offBits, r.data() + offBits + cbBits);
+        if (bottomUp)
+            *bottomUp = dibBottomUp(buf.data(), buf.size());
+        return decodeDibQuietly(buf.data(), buf.size());
+    }
+    bool polyRecord(uint32_t type, const Record& r);
+    bool text(const Record& r, bool wide);
+
+    Player& p_;
+    std::map<uint32_t, GdiObject> objects_;
+};
+
+bool EmfPlayer::polyRecord(uint32_t type, const Record& r)
+{
+    const bool small = type >= kPolyBezier16;
+    const uint32_t base = small ? type - (kPolyBezier16 - kPolyBezier) : type;
+    std::vector<DPoint> pts;
+    if (base == kPolyPolyline || base == kPolyPolygon) {
+        const size_t polys = r.u32(24), total = r.u32(28);
+        if (r.shortRead() || polys > r.size() / 4 || !r.has(32, polys * 4))
+            return false;
+        if (!points(r, 32 + polys * 4, total, small, pts))
+            return false;
+        std::vector<std::vector<DPoint>> all;
+        size_t at = 0;
+        for (size_t k = 0; k < polys; ++k) {
+            const size_t n = r.u32(32 + 4 * k);
+            if (n > total - at)
+                return false;
+            all.emplace_back(pts.begin() + static_cast<ptrdiff_t>(at), pts.begin() + static_cast<ptrdiff_t>(at + n));
+            at += n;
+        }
+        if (base == kPolyPolygon)
+            p_.polygon(all);
+        else
+            for (const auto& line : all)
+                p_.polyline(line);
+        return true;
+    }
+    const size_t count = r.u32(24);
+    if (r.shortRead() || !points(r, 28, count, small, pts))
+        return false;
+    switch (base) {
+    case kPolygon: p_.polygon({pts}); break;
+    case kPolyline: p_.polyline(pts); break;
+    case kPolylineTo: p_.pathPolyline(pts, true); break;
+    case kPolyBezier:
+    case kPolyBezierTo: {
+        const bool to = base == kPolyBezierTo;
+        std::vector<DPoint> flat;
+        DPoint cur = to ? p_.dc.pos : (pts.empty() ? DPoint{} : pts[0]);
+        if (!to)
+            flat.push_back(cur);
+        for (size_t k = to ? 0 : 1; k + 2 < pts.size(); k += 3) {
+            flattenBezier(cur, pts[k], pts[k + 1], pts[k + 2], flat);
+            cur = pts[k + 2];
+        }
+        p_.pathPolyline(flat, to);
+        break;
+    }
+    default: break;
+    }
+    return true;
+}
+
+bool EmfPlayer::text(const Record& r, bool wide)
+{
+    // EMRTEXT at 36: reference point, character count, string offset, options, rectangle.
+    const double x = r.i32(36), y = r.i32(40);
+    const size_t n = r.u32(44), offString = r.u32(48);
+    const uint32_t opts = r.u32(52);
+    const double rect[4] = {static_cast<double>(r.i32(56)), static_cast<double>(r.i32(60)),
+                            static_cast<double>(r.i32(64)), static_cast<double>(r.i32(68))};
+    if (r.shortRead())
+        return false;
+    const size_t each = wide ? 2 : 1;
+    if (n > r.size() / each || !r.has(offString, n * each))
+        return false;
+    std::string bytes;
+    for (size_t k = 0; k < n; ++k) {
+        const uint32_t c = wide ? r.u16(offString + 2 * k) : r.data()[offString + k];
+        bytes += static_cast<char>(c < 256 ? c : '?');
+    }
+    p_.text(x, y, bytes, (opts & 2) ? rect : nullptr, (opts & 4) ? rect : nullptr);
+    return true;
+}
+
+bool EmfPlayer::record(uint32_t type, const Record& r)
+{
+    DcState& dc = p_.dc;
+    auto i32 = [&](size_t k) { return static_cast<double>(r.i32(8 + 4 * k)); };
+    switch (type) {
+    case kPolyBezier: case kPolygon: case kPolyline: case kPolyBezierTo: case kPolylineTo: case kPolyPolyline:
+    case kPolyPolygon: case kPolyBezier16: case kPolygon16: case kPolyline16: case kPolyBezierTo16:
+    case kPolylineTo16: case kPolyPolyline16: case kPolyPolygon16:
+        return polyRecord(type, r);
+    case kSetWindowExtEx: dc.winExtX = i32(0); dc.winExtY = i32(1); break;
+    case kSetWindowOrgEx: dc.winOrgX = i32(0); dc.winOrgY = i32(1); break;
+    case kSetViewportExtEx: dc.vpExtX = i32(0); dc.vpExtY = i32(1); break;
+    case kSetViewportOrgEx: dc.vpOrgX = i32(0); dc.vpOrgY = i32(1); break;
+    case kScaleViewportExtEx:
+    case kScaleWindowExtEx: {
+        if (i32(1) == 0 || i32(3) == 0)
+            break;
+        double& ex = type == kScaleViewportExtEx ? dc.vpExtX : dc.winExtX;
+        double& ey = type == kScaleViewportExtEx ? dc.vpExtY : dc.winExtY;
+        ex = ex * i32(0) / i32(1);
+        ey = ey * i32(2) / i32(3);
+        break;
+    }
+    case kSetPixelV: p_.setPixel(i32(0), i32(1), r.u32(16) & 0xFFFFFF); break;
+    case kSetMapMode: dc.mapMode = static_cast<int>(std::clamp<uint32_t>(r.u32(8), 1, 8)); break;
+    case kSetBkMode: dc.opaque = r.u32(8) == 2; break;
+    case kSetPolyFillMode: dc.winding = r.u32(8) == 2; break;
+    case kSetRop2: dc.rop2 = static_cast<int>(std::clamp<uint32_t>(r.u32(8), 1, 16)); break;
+    case kSetTextAlign: dc.textAlign = r.u32(8); break;
+    case kSetTextColor: dc.textColor = r.u32(8) & 0xFFFFFF; break;
+    case kSetBkColor: dc.bkColor = r.u32(8) & 0xFFFFFF; break;
+    case kMoveToEx:
+        p_.moveTo(i32(0), i32(1));
+        if (p_.inPath)
+            p_.path.push_back(Player::Figure{{dc.pos}, false});
+        break;
+    case kLineTo: p_.lineTo(i32(0), i32(1)); break;
+    case kIntersectClipRect: p_.intersectClip(i32(0), i32(1), i32(2), i32(3)); break;
+    case kExtSelectClipRgn: {
+        // RGN_COPY (5) without region data resets the clip; otherwise the region's bounds.
+        const uint32_t size = r.u32(8), mode = r.u32(12);
+        if (size == 0 || !r.has(16, 32)) {
+            if (mode == 5)
+                dc.clip.reset();
+            break;
+        }
+        // Region bounds are device units: the reference device before the frame mapping, taken
+        // here through the current mapping with an identity world transform as an approximation.
+        const double l = r.i32(16 + 16), t = r.i32(16 + 20), rr = r.i32(16 + 24), b = r.i32(16 + 28);
+        const DcState keep = dc;
+        dc.m11 = dc.m22 = 1;
+        dc.m12 = dc.m21 = dc.dx = dc.dy = 0;
+        dc.mapMode = MmText;
+        dc.winOrgX = dc.winOrgY = dc.vpOrgX = dc.vpOrgY = 0;
+        if (mode == 5)
+            dc.clip.reset();
+        p_.intersectClip(l, t, rr, b);
+        const std::optional<IRect> clip = dc.clip;
+        dc = keep;
+        dc.clip = clip;
+        break;
+    }
+    case kSaveDc: p_.saveDc(); break;
+    case kRestoreDc: p_.restoreDc(r.i32(8)); break;
+    case kSetWorldTransform:
+    case kModifyWorldTransform: {
+        const double a = r.f32(8), b = r.f32(12), c = r.f32(16), d = r.f32(20), e = r.f32(24), f = r.f32(28);
+        const uint32_t mode = type == kSetWorldTransform ? 4 : r.u32(32);
+        if (r.shortRead())
+            return false;
+        // Points are rows: world = point * M; left multiply applies the new one first.
+        auto set = [&](double m11, double m12, double m21, double m22, double dx, double dy) {
+            dc.m11 = m11; dc.m12 = m12; dc.m21 = m21; dc.m22 = m22; dc.dx = dx; dc.dy = dy;
+        };
+        const double A = dc.m11, B = dc.m12, C = dc.m21, D = dc.m22, E = dc.dx, F = dc.dy;
+        switch (mode) {
+        case 1: set(1, 0, 0, 1, 0, 0); break;
+        case 2: set(a * A + b * C, a * B + b * D, c * A + d * C, c * B + d * D, e * A + f * C + E, e * B + f * D + F); break;
+        case 3: set(A * a + B * c, A * b + B * d, C * a + D * c, C * b + D * d, E * a + F * c + e, E * b + F * d + f); break;
+        case 4: set(a, b, c, d, e, f); break;
+        default: break;
+        }
+        break;
+    }
+    case kSelectObject: {
+        const uint32_t k = r.u32(8);
+        if (k & 0x80000000u) {
+            if (const auto o = stockObject(k & 0x7FFFFFFFu))
+                p_.select(*o);
+        } else if (const auto it = objects_.find(k); it != objects_.end()) {
+            p_.select(it->second);
+        }
+        break;
+    }
+    case kDeleteObject: objects_.erase(r.u32(8)); break;
+    case kCreatePen: {
+        GdiObject o;
+        o.type = GdiObject::Type::Pen;
+        o.pen.style = penStyle(r.u32(12));
+        o.pen.width = static_cast<int>(std::min<int64_t>(std::abs(static_cast<int64_t>(r.i32(16))), 1 << 20));
+        o.pen.color = r.u32(24) & 0xFFFFFF;
+        if (r.shortRead())
+            return false;
+        objects_[r.u32(8)] = o;
+        break;
+    }
+    case kExtCreatePen: {
+        GdiObject o;
+        o.type = GdiObject::Type::Pen;
+        const uint32_t style = r.u32(28);
+        o.pen.style = penStyle(style);
+        // Cosmetic pens are one pixel wide whatever their width.
+        o.pen.width = (style & 0x10000) ? static_cast<int>(std::min<uint32_t>(r.u32(32), 1 << 20)) : 0;
+        o.pen.color = r.u32(40) & 0xFFFFFF;
+        if (r.u32(36) == 1)  // a null brush draws nothing
+            o.pen.style = PenStyle::Null;
+        if (r.shortRead())
+            return false;
+        objects_[r.u32(8)] = o;
+        break;
+    }
+    case kCreateBrushIndirect: {
+        GdiObject o;
+        o.type = GdiObject::Type::Brush;
+        o.brush = logBrush(r.u32(12), r.u32(16), r.u32(20));
+        if (r.shortRead())
+            return false;
+        objects_[r.u32(8)] = o;
+        break;
+    }
+    case kCreateMonoBrush:
+    case kCreateDibPatternBrushPt: {
+        GdiObject o;
+        o.type = GdiObject::Type::Brush;
+        const QImage image = dib(r, r.u32(16), r.u32(20), r.u32(24), r.u32(28));
+        if (r.shortRead())
+            return false;
+        if (!image.isNull()) {
+            o.brush.style = BrushStyle::Pattern;
+            o.brush.pattern = std::make_shared<const QImage>(image);
+        } else {
+            o.brush.color = 0x808080;  // undecodable pattern: a mid grey keeps the area visible
+        }
+        objects_[r.u32(8)] = o;
+        break;
+    }
+    case kExtCreateFontIndirectW: {
+        GdiObject o;
+        o.type = GdiObject::Type::Font;
+        o.font.pixelHeight = r.i32(12);
+        o.font.escapement = r.i32(20) % 3600;
+        const int weight = r.i32(28);
+        if (r.shortRead() || !r.has(32, 3))
+            return false;
+        const uint8_t* p = r.data() + 32;
+        o.font.style = static_cast<uint8_t>((weight >= 600 ? 1 : 0) | (p[0] ? 2 : 0) | (p[1] ? 4 : 0) | (p[2] ? 8 : 0));
+        std::string face;
+        for (size_t k = 0; k < 32 && r.has(40 + 2 * k, 2); ++k) {
+            const uint16_t c = r.u16(40 + 2 * k);
+            if (c == 0)
+                break;
+            face += static_cast<char>(c < 128 ? c : '?');
+        }
+        if (!face.empty())
+            o.font.face = face;
+        objects_[r.u32(8)] = o;
+        break;
+    }
+    case kEllipse: p_.ellipse(i32(0), i32(1), i32(2), i32(3)); break;
+    case kRectangle: p_.rectangle(i32(0), i32(1), i32(2), i32(3)); break;
+    case kRoundRect: p_.roundRect(i32(0), i32(1), i32(2), i32(3), i32(4), i32(5)); break;
+    case kArc:
+    case kChord:
+    case kPie: {
+        const auto kind = type == kArc ? Player::ArcKind::Arc : type == kPie ? Player::ArcKind::Pie : Player::ArcKind::Chord;
+        p_.arc(kind, i32(0), i32(1), i32(2), i32(3), DPoint{i32(4), i32(5)}, DPoint{i32(6), i32(7)});
+        break;
+    }
+    case kBeginPath:
+        p_.inPath = true;
+        p_.path.clear();
+        break;
+    case kEndPath: p_.inPath = false; break;
+    case kAbortPath:
+        p_.inPath = false;
+        p_.path.clear();
+        break;
+    case kCloseFigure: p_.closeFigure(); break;
+    case kFillPath: p_.drawPath(true, false); break;
+    case kStrokePath: p_.drawPath(false, true); break;
+    case kStrokeAndFillPath: p_.drawPath(true, true); break;
+    case kBitBlt:
+    case kStretchBlt: {
+        const double x = i32(4), y = i32(5), w = i32(6), h = i32(7);
+        const uint32_t rop = r.u32(40);
+        const int xSrc = r.i32(44), ySrc = r.i32(48);
+        const size_t offBmi = r.u32(84), cbBmi = r.u32(88), offBits = r.u32(92), cbBits = r.u32(96);
+        if (r.shortRead())
+            return false;
+        const QImage image = dib(r, offBmi, cbBmi, offBits, cbBits);
+        int cxSrc = static_cast<int>(w), cySrc = static_cast<int>(h);
+        if (type == kStretchBlt) {
+            cxSrc = r.i32(100);
+            cySrc = r.i32(104);
+            if (r.shortRead())
+                return false;
+        }
+        p_.blit(x, y, x + w, y + h, image.isNull() ? nullptr : &image, IRect{xSrc, ySrc, xSrc + cxSrc, ySrc + cySrc}, rop);
+        break;
+    }
+    case kStretchDiBits:
+    case kSetDiBitsToDevice: {
+        const double x = i32(4), y = i32(5);
+        const int xSrc = r.i32(32), ySrc = r.i32(36), cxSrc = r.i32(40), cySrc = r.i32(44);
+        const size_t offBmi = r.u32(48), cbBmi = r.u32(52), offBits = r.u32(56), cbBits = r.u32(60);
+        uint32_t rop = rop::SrcCopy;
+        double w = cxSrc, h = cySrc;
+        if (type == kStretchDiBits) {
+            rop = r.u32(68);
+            w = r.i32(72);
+            h = r.i32(76);
+        }
+        if (r.shortRead())
+            return false;
+        bool bottomUp = true;
+        const QImage image = dib(r, offBmi, cbBmi, offBits, cbBits, &bottomUp);
+        if (image.isNull())
+            break;
+        // Source rows count from the bottom of a bottom-up bitmap.
+        const int top = bottomUp ? image.height() - ySrc - cySrc : ySrc;
+        p_.blit(x, y, x + w, y + h, &image, IRect{xSrc, top, xSrc + cxSrc, top + cySrc}, rop);
+        break;
+    }
+    case kExtTextOutA:
+    case kExtTextOutW: return text(r, type == kExtTextOutW);
+    default: break;  // unknown, ignored, comments
+    }
+    return !r.shortRead();
+}
+
+} // namespace
+
+void playEmf(const std::vector<uint8_t>& bytes, Canvas& canvas, const IRect& dest)
+{
+    const Record head(bytes.data(), bytes.size());
+    const double bl = head.i32(8), bt = head.i32(12), br = head.i32(16), bb = head.i32(20);
+    const double fl = head.i32(24), ft = head.i32(28), fr = head.i32(32), fb = head.i32(36);
+    const double devW = head.i32(72), devH = head.i32(76), mmW = head.i32(80), mmH = head.i32(84);
+    Player player(canvas, dest);
+    if (devW > 0 && devH > 0 && mmW > 0 && mmH > 0) {
+        player.pxPerMmX = devW / mmW;
+        player.pxPerMmY = devH / mmH;
+    }
+    // The frame (.01 mm, inclusive) in reference pixels; the bounds when the frame is empty.
+    if (fr > fl && fb > ft) {
+        player.refLeft = fl / 100 * player.pxPerMmX;
+        player.refTop = ft / 100 * player.pxPerMmY;
+        player.refWidth = (fr - fl) / 100 * player.pxPerMmX;
+        player.refHeight = (fb - ft) / 100 * player.pxPerMmY;
+    } else {
+        player.refLeft = bl;
+        player.refTop = bt;
+        player.refWidth = std::max(1.0, br - bl + 1);
+        player.refHeight = std::max(1.0, bb - bt + 1);
+    }
+    EmfPlayer emf(player);
+    size_t off = 0;
+    bool first = true;
+    while (head.has(off, 8)) {
+        const uint32_t type = head.u32(off), size = head.u32(off + 4);
+        if (size < 8 || size % 4 != 0 || size > bytes.size() - off)
+            break;  // malformed: the picture ends here
+        if (type == kEof)
+            break;
+        if (!first && !emf.record(type, Record(bytes.data() + off, size)))
+            break;
+        first = false;
+        off += size;
+    }
+}
+
+} // namespace vr::mf
