@@ -16,7 +16,7 @@ export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d)}"
 # The committed samples are what the sample builder writes.
 tmp=$(mktemp -d)
 ./build-test/make-samples "$tmp" >/dev/null
-cmp "$tmp/tour.VPG" samples/tour.VPG
+for f in "$tmp"/*; do cmp "$f" "samples/$(basename "$f")"; done
 rm -rf "$tmp"
 # A short run of each fuzz target from its seeds (new inputs go to a scratch folder).
 for f in build-test/fuzz/*_fuzzer; do

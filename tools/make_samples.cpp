@@ -5,6 +5,9 @@
 #include <numbers>
 #include <string>
 
+#include <QGuiApplication>
+
+#include "sample_pictures.h"
 #include "support/doc_writer.h"
 
 using vrtest::LineRec;
@@ -110,10 +113,93 @@ void drawing(VpgWriter& w)
     }
 }
 
+// Page 5: a picture of every kind, with borders, sizing modes and layers.
+void images(VpgWriter& w, const vrtest::Bytes& embedded)
+{
+    using vrtest::ImageRec;
+    auto image = [&](ImageRec r) { w.object("TDImage", vrtest::imageRecord(r)); };
+    w.page("P5");
+    // A diagonal line under every picture of the lower layer and over none of the upper one.
+    w.line(LineRec(20, 40, 770, 1080, rgb(0, 0, 0), 3));
+    ImageRec bmp;
+    bmp.left = "40"; bmp.top = "60"; bmp.width = "200"; bmp.height = "150";
+    bmp.layer = "1"; bmp.bottom = "1"; bmp.right = "1"; bmp.top_ = "1"; bmp.borderWidth = "3";
+    bmp.borderColor = std::to_string(rgb(0, 0, 192)); bmp.fileName = "tour-tiles.bmp";
+    image(bmp);
+    ImageRec ico;
+    ico.left = "300"; ico.top = "60"; ico.width = "120"; ico.height = "120"; ico.sizing = "3";
+    ico.fileName = "tour-star.ico";
+    image(ico);
+    ImageRec jpg;
+    jpg.left = "480"; jpg.top = "60"; jpg.width = "10"; jpg.height = "10"; jpg.sizing = "1";
+    jpg.layer = "0"; jpg.bottom = "1"; jpg.top_ = "1"; jpg.borderWidth = "2";
+    jpg.borderColor = std::to_string(rgb(160, 0, 0)); jpg.fileName = "tour-gradient.jpg";
+    image(jpg);
+    ImageRec gif;
+    gif.left = "40"; gif.top = "300"; gif.width = "180"; gif.height = "180"; gif.layer = "2";
+    gif.fileName = "tour-rings.gif";
+    image(gif);
+    ImageRec wmf;
+    wmf.left = "260"; wmf.top = "300"; wmf.width = "240"; wmf.height = "200"; wmf.layer = "3";
+    wmf.right = "1"; wmf.borderWidth = "1"; wmf.fileName = "tour-house.wmf";
+    image(wmf);
+    ImageRec emf;
+    emf.left = "540"; emf.top = "300"; emf.width = "200"; emf.height = "200"; emf.fileName = "tour-flower.emf";
+    image(emf);
+    ImageRec inside;
+    inside.left = "40"; inside.top = "600"; inside.width = "320"; inside.height = "200";
+    inside.imageSize = std::to_string(embedded.size());
+    vrtest::Bytes body = vrtest::imageRecord(inside);
+    body.insert(body.end(), embedded.begin(), embedded.end());
+    w.object("TDImage", body);
+    ImageRec natural;
+    natural.left = "420"; natural.top = "600"; natural.width = "300"; natural.height = "200"; natural.sizing = "0";
+    natural.fileName = "tour-tiles.bmp";
+    image(natural);
+}
+
+// Page 6: every shape kind with every brush style, and the upper layer.
+void shapes(VpgWriter& w, const vrtest::Bytes& brushPicture)
+{
+    w.page("P6");
+    const uint32_t fills[8] = {rgb(250, 220, 120), rgb(0, 0, 0), rgb(200, 40, 40), rgb(40, 140, 60),
+                               rgb(40, 80, 200), rgb(160, 60, 160), rgb(0, 120, 120), rgb(120, 80, 20)};
+    for (int style = 0; style < 8; ++style) {
+        for (int kind = 0; kind < 4; ++kind) {
+            vrtest::ShapeRec r;
+            r.kind = std::to_string(kind);
+            r.brushStyle = std::to_string(style);
+            r.brushColor = std::to_string(fills[style]);
+            r.penWidth = std::to_string(1 + kind);
+            r.penColor = std::to_string(rgb(30, 30, 30));
+            r.left = std::to_string(40 + kind * 185);
+            r.top = std::to_string(40 + style * 115);
+            r.width = std::to_string(kind == 2 ? 100 : 160);
+            r.height = "95";
+            w.object("TDShape", vrtest::shapeRecord(r));
+        }
+    }
+    // Upper-layer shapes over a line, and one filled with a brush picture.
+    w.line(LineRec(20, 990, 770, 990, rgb(0, 0, 0), 2));
+    vrtest::ShapeRec top;
+    top.kind = "7"; top.brushColor = std::to_string(rgb(255, 255, 255)); top.penWidth = "3";
+    top.left = "60"; top.top = "960"; top.width = "200"; top.height = "60";
+    w.object("TDShape", vrtest::shapeRecord(top));
+    vrtest::ShapeRec patterned;
+    patterned.kind = "4"; patterned.penWidth = "2"; patterned.left = "320"; patterned.top = "950";
+    patterned.width = "400"; patterned.height = "80";
+    patterned.brushImageSize = std::to_string(brushPicture.size());
+    vrtest::Bytes body = vrtest::shapeRecord(patterned);
+    body.insert(body.end(), brushPicture.begin(), brushPicture.end());
+    w.object("TDShape", body);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     if (argc != 2) {
         std::fprintf(stderr, "usage: make-samples FOLDER\n");
         return 2;
@@ -124,7 +210,16 @@ int main(int argc, char** argv)
     arrows(tour);
     widths(tour);
     drawing(tour);
+    const samples::Bytes tiles = samples::tilesBmp();
+    images(tour, vrtest::bmpFile(48, 32, rgb(90, 170, 220)));
+    shapes(tour, samples::stripesBmp());
     tour.save(folder + "/tour.VPG");
+    samples::writeFile(folder + "/tour-tiles.bmp", tiles);
+    samples::writeFile(folder + "/tour-star.ico", samples::starIco());
+    samples::writeFile(folder + "/tour-gradient.jpg", samples::gradientJpeg());
+    samples::writeFile(folder + "/tour-rings.gif", samples::ringsGif());
+    samples::writeFile(folder + "/tour-house.wmf", samples::houseWmf());
+    samples::writeFile(folder + "/tour-flower.emf", samples::flowerEmf());
     std::printf("%s/tour.VPG\n", folder.c_str());
     return 0;
 }

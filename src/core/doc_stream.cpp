@@ -30,6 +30,14 @@ DocStream DocStream::fromMemory(const uint8_t* data, size_t size)
     return DocStream(std::vector<uint8_t>(data, data + size));
 }
 
+size_t DocStream::peek(void* dest, size_t n) const
+{
+    const size_t got = n < remaining() ? n : remaining();
+    if (got > 0)
+        std::memcpy(dest, data_.data() + pos_, got);
+    return got;
+}
+
 size_t DocStream::read(void* dest, size_t n)
 {
     const size_t got = n < remaining() ? n : remaining();

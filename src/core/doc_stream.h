@@ -20,6 +20,8 @@ public:
     size_t remaining() const { return data_.size() - pos_; }
     void seek(size_t pos) { pos_ = pos < data_.size() ? pos : data_.size(); }
 
+    // Copies up to n bytes from the current position without moving it.
+    size_t peek(void* dest, size_t n) const;
     // Plain read: copies up to n bytes, returns how many were there.
     size_t read(void* dest, size_t n);
     // Fixed-size record read: clears dest to `fill` and reads up to n bytes; a short read is no error.

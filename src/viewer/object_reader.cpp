@@ -5,7 +5,9 @@
 #include "core/doc_stream.h"
 #include "core/errors.h"
 #include "core/fields.h"
+#include "objects/image.h"
 #include "objects/ligne.h"
+#include "objects/shape.h"
 #include "page/surface.h"
 
 namespace vr {
@@ -30,7 +32,7 @@ const char* objectTagName(ObjectTag t)
     return t == ObjectTag::Unknown ? "" : kTagNames[static_cast<int>(t)];
 }
 
-void readObjectRecord(DocStream& s, TSurfaceT& page)
+void readObjectRecord(DocStream& s, TSurfaceT& page, const PictureFolders& folders)
 {
     uint8_t tag[21];
     s.readFixed(tag, sizeof tag);
@@ -41,6 +43,16 @@ void readObjectRecord(DocStream& s, TSurfaceT& page)
     case ObjectTag::Ligne: {
         auto& line = static_cast<TLigne&>(page.add(std::make_unique<TLigne>(1, 1, 2, 2, 0, 1, 0, 0)));
         line.ReadRecord(s);
+        return;
+    }
+    case ObjectTag::Image: {
+        auto& image = static_cast<TDImage&>(page.add(std::make_unique<TDImage>()));
+        image.ReadRecord(s, true, page, folders);
+        return;
+    }
+    case ObjectTag::Shape: {
+        auto& shape = static_cast<TDShape&>(page.add(std::make_unique<TDShape>()));
+        shape.ReadRecord(s, true);
         return;
     }
     default:

@@ -7,6 +7,7 @@
 #include "core/errors.h"
 #include "core/fields.h"
 #include "core/rounding.h"
+#include "objects/image.h"
 #include "text/memo.h"
 #include "viewer/object_reader.h"
 
@@ -231,8 +232,9 @@ void Viewer::loadPageLayout(DocStream& s, int32_t& pagesRead, std::string& orien
         s.readFixed(page.attributes.data(), page.attributes.size());
         s.readFixed(count, sizeof count);
         const int32_t objectCount = numericField(count, 3);
+        const PictureFolders folders{state.AppFolder, state.DocFolder};
         for (int32_t j = 1; j <= objectCount; ++j)
-            readObjectRecord(s, page);
+            readObjectRecord(s, page, folders);
     }
 }
 

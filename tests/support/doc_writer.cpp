@@ -43,6 +43,77 @@ Bytes lineRecord(const LineRec& l)
     return out;
 }
 
+Bytes shapeRecord(const ShapeRec& s)
+{
+    Bytes out;
+    append(out, counted(s.kind, 1));
+    append(out, counted(s.brushStyle, 1));
+    append(out, counted(s.brushColor, 9));
+    append(out, counted(s.penWidth, 2));
+    append(out, counted(s.penColor, 9));
+    append(out, counted(s.left, 4));
+    append(out, counted(s.top, 4));
+    append(out, counted(s.width, 4));
+    append(out, counted(s.height, 4));
+    append(out, counted(s.brushImageSize, 9));
+    return out;
+}
+
+Bytes imageRecord(const ImageRec& i)
+{
+    Bytes out;
+    append(out, counted(i.left, 4));
+    append(out, counted(i.top, 4));
+    append(out, counted(i.width, 4));
+    append(out, counted(i.height, 4));
+    append(out, counted(i.layer, 1));
+    append(out, counted(i.bottom, 1));
+    append(out, counted(i.right, 1));
+    append(out, counted(i.top_, 1));
+    append(out, counted(i.borderWidth, 1));
+    append(out, counted(i.borderColor, 9));
+    append(out, counted(i.sizing, 1));
+    append(out, counted(i.imageSize, 9));
+    append(out, counted(i.fileName, 60));
+    return out;
+}
+
+Bytes bmpFile(int w, int h, uint32_t color)
+{
+    const int stride = (w * 3 + 3) & ~3;
+    const uint32_t pixelBytes = static_cast<uint32_t>(stride * h);
+    const uint32_t fileSize = 54 + pixelBytes;
+    Bytes out;
+    auto u16 = [&](uint32_t v) { out.push_back(v & 0xFF); out.push_back((v >> 8) & 0xFF); };
+    auto u32 = [&](uint32_t v) { u16(v & 0xFFFF); u16(v >> 16); };
+    out.push_back('B');
+    out.push_back('M');
+    u32(fileSize);
+    u32(0);
+    u32(54);
+    u32(40);
+    u32(static_cast<uint32_t>(w));
+    u32(static_cast<uint32_t>(h));
+    u16(1);
+    u16(24);
+    u32(0);
+    u32(pixelBytes);
+    u32(3780);
+    u32(3780);
+    u32(0);
+    u32(0);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            out.push_back((color >> 16) & 0xFF);  // blue
+            out.push_back((color >> 8) & 0xFF);   // green
+            out.push_back(color & 0xFF);          // red
+        }
+        for (int p = w * 3; p < stride; ++p)
+            out.push_back(0);
+    }
+    return out;
+}
+
 VpgWriter::VpgWriter() : header_(254, 0)
 {
     orientation("0");

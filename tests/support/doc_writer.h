@@ -27,6 +27,24 @@ struct LineRec {
 // The 38-byte line record.
 Bytes lineRecord(const LineRec& l);
 
+struct ShapeRec {
+    std::string kind = "0", brushStyle = "0", brushColor = "16777215", penWidth = "1", penColor = "0";
+    std::string left = "10", top = "10", width = "100", height = "40", brushImageSize = "0";
+};
+// The 57-byte shape record (any brush picture bytes are appended by the caller).
+Bytes shapeRecord(const ShapeRec& s);
+
+struct ImageRec {
+    std::string left = "10", top = "10", width = "100", height = "80";
+    std::string layer = "0", bottom = "0", right = "0", top_ = "0", borderWidth = "1", borderColor = "0";
+    std::string sizing = "2", imageSize = "0", fileName;
+};
+// The 113-byte image record (any embedded bitmap is appended by the caller).
+Bytes imageRecord(const ImageRec& i);
+
+// A BMP file of w x h pixels, 24 bits, bottom-up, every pixel the colour 0x00BBGGRR.
+Bytes bmpFile(int w, int h, uint32_t color);
+
 // Page-layout document builder. Defaults: A4 made at 96 pixels per inch (794 x 1123), version
 // "2002", sub-version "2002", orientation "0".
 class VpgWriter {

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "objects/image.h"
 #include "objects/ligne.h"
+#include "objects/shape.h"
 #include "text/memo.h"
 #include "viewer/dump.h"
 #include "viewer/object_reader.h"
@@ -274,4 +276,36 @@ TEST_F(ViewerTest, DumpListsStatePagesObjectsAndTheError)
         << json;
     EXPECT_NE(json.find("\"error\": null"), std::string::npos);
     EXPECT_NE(dumpDocument(viewer, std::string("'' n'est pas")).find("\"error\": \"'' n'est pas\""), std::string::npos);
+}
+
+TEST_F(ViewerTest, ImagesAndShapesReadTheirRecordsAndPictureFilesBesideTheDocument)
+{
+    vrtest::writeFile((dir / "tile.bmp").string(), vrtest::bmpFile(4, 4, 0x00FF00));
+    vrtest::ImageRec image;
+    image.fileName = "Tile.BMP";  // found beside the document, whatever the case
+    const Bytes embedded = vrtest::bmpFile(2, 2, 0);
+    vrtest::ImageRec inside;
+    inside.imageSize = std::to_string(embedded.size());
+    Bytes insideBody = vrtest::imageRecord(inside);
+    insideBody.insert(insideBody.end(), embedded.begin(), embedded.end());
+    vrtest::ShapeRec shape;
+    shape.kind = "6";
+    const Bytes doc = VpgWriter()
+                          .page("P1")
+                          .object("TDImage", vrtest::imageRecord(image))
+                          .object("TDShape", vrtest::shapeRecord(shape))
+                          .object("TDImage", insideBody)
+                          .line(LineRec(1, 2, 3, 4))
+                          .bytes();
+    EXPECT_EQ(open(write("pics.VPG", doc)), "");
+    const auto& objects = viewer.state.CurrentPage->objects();
+    ASSERT_EQ(objects.size(), 4u);
+    EXPECT_EQ(dynamic_cast<const TDImage&>(*objects[0]).picture.width(), 4);
+    EXPECT_EQ(dynamic_cast<const TDImage&>(*objects[0]).PictureFileName, (dir / "tile.bmp").string());
+    EXPECT_EQ(dynamic_cast<const TDShape&>(*objects[1]).Shape, TDShapeType::stRoundSquare);
+    EXPECT_EQ(dynamic_cast<const TDImage&>(*objects[2]).picture.width(), 2);
+    EXPECT_EQ(dynamic_cast<const TLigne&>(*objects[3]).Y2, 4);
+    const std::string json = dumpDocument(viewer, std::nullopt);
+    EXPECT_NE(json.find("\"kind\": \"TDShape\",\n          \"Shape\": 3,\n          \"InFront\": 1"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"Picture\": {\n            \"kind\": \"bmp\",\n            \"width\": 4"), std::string::npos);
 }
