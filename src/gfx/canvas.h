@@ -72,6 +72,15 @@ struct FontSpec {
     bool operator==(const FontSpec&) const = default;
 };
 
+// Whole-pixel metrics of the current font, as the platform measured them.
+struct TextMetrics {
+    int ascent = 0;
+    int descent = 0;
+    int internalLeading = 0;
+    int averageWidth = 0;
+    int height() const { return ascent + descent; }
+};
+
 struct IPoint {
     int x = 0, y = 0;
     bool operator==(const IPoint&) const = default;
@@ -136,6 +145,7 @@ public:
     // Text in the current font, top-left at (x, y); bytes are 8-bit codes.
     virtual void textOut(int x, int y, const std::string& bytes) = 0;
     virtual int textWidth(const std::string& bytes) = 0;
+    virtual TextMetrics textMetrics() = 0;
 
     virtual Color pixel(int x, int y) const = 0;
     virtual void setPixel(int x, int y, Color c) = 0;

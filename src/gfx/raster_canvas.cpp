@@ -25,7 +25,6 @@
 #include "gfx/raster_canvas.h"
 
 #include <QColor>
-#include <QFontMetrics>
 #include <QPainter>
 #include <QPen>
 #include <QPolygonF>
@@ -123,7 +122,8 @@ QPen widePen(const Pen& pen, QColor colour)
 
 } // namespace
 
-RasterCanvas::RasterCanvas(QImage& image, int dpi) : image_(image), dpi_(dpi)
+RasterCanvas::RasterCanvas(QImage& image, int dpi, ByteFontCache* fonts)
+    : image_(image), dpi_(dpi), fonts_(fonts != nullptr ? *fonts : ByteFontCache::shared())
 {
     if (!image_.isNull() && image_.format() != QImage::Format_RGB32)
         image_ = image_.convertToFormat(QImage::Format_RGB32);
@@ -427,60 +427,61 @@ void RasterCanvas::fillRect(const IRect& r, Color colour)
     }
 }
 
-QFont RasterCanvas::qfont() const
+const ByteFont& RasterCanvas::byteFont()
 {
-    QFont f(QString::fromLatin1(font.face.data(), static_cast<qsizetype>(font.face.size())));
     // Point size to pixels at the canvas resolution, rounded as the platform's MulDiv does;
     // a negative size counts like its magnitude.
     const int64_t pt = std::min<int64_t>(std::abs(static_cast<int64_t>(font.pointSize)), 10000);
-    const int px = font.pixelHeight != 0 ? static_cast<int>(std::min<int64_t>(std::abs(static_cast<int64_t>(font.pixelHeight)), 4096))
-                                         : mulDiv(static_cast<int32_t>(pt), dpi_, 72);
-    f.setPixelSize(std::clamp(px, 1, 4096));
-    f.setBold((font.style & 1) != 0);
-    f.setItalic((font.style & 2) != 0);
-    f.setUnderline((font.style & 4) != 0);
-    f.setStrikeOut((font.style & 8) != 0);
-    f.setStyleStrategy(QFont::NoAntialias);
-    return f;
+    const int px = std::clamp(font.pixelHeight != 0 ? static_cast<int>(std::min<int64_t>(std::abs(static_cast<int64_t>(font.pixelHeight)), 4096))
+                                                    : mulDiv(static_cast<int32_t>(pt), dpi_, 72),
+                              1, 4096);
+    const auto style = static_cast<uint8_t>(font.style & 3);
+    if (!lastFont_ || px != lastPixelSize_ || style != lastStyle_ || font.face != lastFace_) {
+        lastFont_ = fonts_.get(font.face, px, (style & 1) != 0, (style & 2) != 0);
+        lastFace_ = font.face;
+        lastPixelSize_ = px;
+        lastStyle_ = style;
+    }
+    return *lastFont_;
 }
 
 // Text: the reference point is the top-left corner of the text's cell box; an escapement turns
-// the text about it. With an opaque background the cell box (advance by line height) is filled
-// with the background colour first.
+// the text about it. With an opaque background the cell box (the text's width by ascent plus
+// descent) is filled with the background colour first. Glyphs are drawn without antialiasing,
+// so every pixel is either the font colour or left as it was.
 void RasterCanvas::textOut(int x, int y, const std::string& bytes)
 {
     const IRect& c = cur_.clip;
     if (bytes.empty() || c.empty())
         return;
-    const QFont f = qfont();
-    const QFontMetrics fm(f, &image_);
-    const QString s = QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    const ByteFont& f = byteFont();
     const int64_t left = devX(x), top = devY(y);
-    const int64_t w = fm.horizontalAdvance(s), h = fm.height();
-    const int64_t slack = fm.maxWidth() + h;  // overhangs of italic and wide glyphs
-    const int64_t reach = font.escapement % 3600 != 0 ? w + slack : 0;  // turned text reaches round
+    const int64_t w = f.width(bytes), h = f.metrics.height();
+    const int64_t slack = 2 * static_cast<int64_t>(lastPixelSize_) + h;  // overhangs of italic and wide glyphs
+    const bool turned = font.escapement % 3600 != 0;
+    const int64_t reach = turned ? w + slack : 0;  // turned text reaches round
     if (left + w + slack <= c.left || left - slack - reach >= c.right || top + h + slack + reach <= c.top
         || top - slack - reach >= c.bottom)
         return;
     QPainter p(&image_);
     preparePainter(p, c);
     p.translate(static_cast<double>(left), static_cast<double>(top));
-    if (font.escapement % 3600 != 0)
+    if (turned)
         p.rotate(-font.escapement / 10.0);
     if (opaqueBackground)
         p.fillRect(QRectF(0, 0, static_cast<double>(w), static_cast<double>(h)), QColor::fromRgb(toArgb(backgroundColor)));
-    p.setFont(f);
     p.setPen(QColor::fromRgb(toArgb(font.color)));
-    p.drawText(QPointF(0, static_cast<double>(fm.ascent())), s);
+    f.draw(p, f.metrics.ascent, bytes, (font.style & 4) != 0, (font.style & 8) != 0);
 }
 
 int RasterCanvas::textWidth(const std::string& bytes)
 {
     if (bytes.empty())
         return 0;
-    const QFontMetrics fm(qfont(), &image_);
-    return fm.horizontalAdvance(QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    return byteFont().width(bytes);
 }
+
+TextMetrics RasterCanvas::textMetrics() { return byteFont().metrics; }
 
 // Reads the image whatever the clip; outside the image the answer is white.
 Color RasterCanvas::pixel(int x, int y) const

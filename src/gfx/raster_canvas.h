@@ -13,19 +13,21 @@
 #pragma once
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
-#include <QFont>
 #include <QImage>
 
 #include "gfx/canvas.h"
+#include "gfx/glyph_text.h"
 
 namespace vr {
 
 class RasterCanvas : public Canvas {
 public:
-    // The image must outlive the canvas; it is converted to Format_RGB32 if needed.
-    explicit RasterCanvas(QImage& image, int dpi = 96);
+    // The image must outlive the canvas; it is converted to Format_RGB32 if needed. Text fonts
+    // come from `fonts` (which must outlive the canvas) or, when it is null, from the shared cache.
+    explicit RasterCanvas(QImage& image, int dpi = 96, ByteFontCache* fonts = nullptr);
 
     int width() const override;
     int height() const override;
@@ -46,6 +48,7 @@ public:
     void patBlt(const IRect& r, uint32_t rasterOp) override;
     void textOut(int x, int y, const std::string& bytes) override;
     int textWidth(const std::string& bytes) override;
+    TextMetrics textMetrics() override;
     Color pixel(int x, int y) const override;
     void setPixel(int x, int y, Color c) override;
     void save() override;
@@ -104,7 +107,8 @@ private:
     void paintMask(const ShapeMask& m);
     void curve(Curve kind, const IRect& r, int cornerWidth, int cornerHeight, IPoint start, IPoint end);
     void polygons(const std::vector<std::vector<IPoint>>& polys, bool closed);
-    QFont qfont() const;
+    // The current font's glyphs and measures (text is described in glyph_text.h).
+    const ByteFont& byteFont();
     int64_t devX(int x) const { return static_cast<int64_t>(x) + cur_.originX; }
     int64_t devY(int y) const { return static_cast<int64_t>(y) + cur_.originY; }
 
@@ -113,6 +117,12 @@ private:
     State cur_;
     std::vector<State> stack_;
     ShapeMask* penTarget_ = nullptr;
+    ByteFontCache& fonts_;
+    // The last font looked up, kept to spare the cache a lookup per text call.
+    std::shared_ptr<const ByteFont> lastFont_;
+    std::string lastFace_;
+    int lastPixelSize_ = 0;
+    uint8_t lastStyle_ = 0;
 };
 
 } // namespace vr

@@ -210,6 +210,18 @@ int RecordingCanvas::textWidth(const std::string& bytes)
     return static_cast<int>(std::min<size_t>(bytes.size(), 0x0FFFFFFF) * 8);
 }
 
+// Fixed metrics, so that layouts traced with this canvas are the same on every machine: a
+// character cell of the font's pixel size, four fifths above the baseline.
+TextMetrics RecordingCanvas::textMetrics()
+{
+    const int size = font.pixelHeight != 0 ? std::abs(font.pixelHeight) : (font.pointSize * dpi_ + 36) / 72;
+    TextMetrics m;
+    m.ascent = size * 4 / 5;
+    m.descent = size - m.ascent;
+    m.averageWidth = 8;
+    return m;
+}
+
 Color RecordingCanvas::pixel(int, int) const { return kWhite; }
 
 void RecordingCanvas::setPixel(int x, int y, Color c)

@@ -31,6 +31,7 @@ public:
     void patBlt(const IRect& r, uint32_t rasterOp) override;
     void textOut(int x, int y, const std::string& bytes) override;
     int textWidth(const std::string& bytes) override;
+    TextMetrics textMetrics() override;
     Color pixel(int x, int y) const override;
     void setPixel(int x, int y, Color c) override;
     void save() override;
