@@ -2,13 +2,18 @@
 
 #include <memory>
 
+#include <QFontDatabase>
+#include <QGuiApplication>
+
 #include "core/doc_stream.h"
 #include "core/errors.h"
 #include "core/fields.h"
 #include "objects/image.h"
 #include "objects/ligne.h"
 #include "objects/shape.h"
+#include "objects/text_ligne.h"
 #include "page/surface.h"
+#include "viewer/document_state.h"
 
 namespace vr {
 
@@ -32,7 +37,33 @@ const char* objectTagName(ObjectTag t)
     return t == ObjectTag::Unknown ? "" : kTagNames[static_cast<int>(t)];
 }
 
-void readObjectRecord(DocStream& s, TSurfaceT& page, const PictureFolders& folders)
+FrameReadContext frameReadContext(const DocumentState& state, FontInstalledFn fontInstalled)
+{
+    FrameReadContext ctx;
+    ctx.DocVersion = state.DocVersion;
+    ctx.DocSubVersion = state.DocSubVersion;
+    ctx.fontInstalled = std::move(fontInstalled);
+    ctx.DocFolder = state.DocFolder;
+    ctx.loadBackground = [](QImage& bitmap, const std::string& name, const std::string& docFolder) {
+        if (findPictureFile(name, docFolder).empty())
+            return false;
+        LoadBackgroundBitmap(bitmap, name, docFolder);
+        return true;
+    };
+    return ctx;
+}
+
+FontInstalledFn installedFontCatalogue()
+{
+    std::vector<std::string> faces;
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        for (const QString& family : QFontDatabase::families())
+            faces.push_back(family.toStdString());
+    }
+    return fontCatalogue(std::move(faces));
+}
+
+void readObjectRecord(DocStream& s, TSurfaceT& page, const PictureFolders& folders, const FrameReadContext& frames)
 {
     uint8_t tag[21];
     s.readFixed(tag, sizeof tag);
@@ -48,6 +79,18 @@ void readObjectRecord(DocStream& s, TSurfaceT& page, const PictureFolders& folde
     case ObjectTag::Image: {
         auto& image = static_cast<TDImage&>(page.add(std::make_unique<TDImage>()));
         image.ReadRecord(s, true, page, folders);
+        return;
+    }
+    case ObjectTag::TextLigne: {
+        auto& textLine = static_cast<TTextLigne&>(page.add(std::make_unique<TTextLigne>(1, 1, 2, 2)));
+        textLine.ReadRecord(s);
+        return;
+    }
+    case ObjectTag::Memo: {
+        auto& memo = static_cast<TDMemo&>(page.add(std::make_unique<TDMemo>()));
+        FrameReadContext ctx = frames;
+        ctx.setInFront = [&page, &memo](bool front) { page.setInFront(memo, front); };
+        memo.ReadFrame(s, true, ctx);
         return;
     }
     case ObjectTag::Shape: {

@@ -1,12 +1,14 @@
 // Reads one object record of a page-layout page: the 21-byte class tag, then the object named by
 // it reads its own body. Records carry no lengths, so each reader consumes exactly its bytes.
 #pragma once
+#include "text/memo.h"
 
 namespace vr {
 
 class DocStream;
 class TSurfaceT;
 struct PictureFolders;
+struct DocumentState;
 
 // The ten class tags, compared whole (length byte included, case-sensitive).
 enum class ObjectTag { RichEdit, OleContainer, TabeauD, TabeauRE, Memo, Image, Shape, Ligne, TextLigne, Player, Unknown };
@@ -16,6 +18,15 @@ const char* objectTagName(ObjectTag t);
 
 // An unknown tag consumes only its 21 bytes. A kind whose reader is not built yet stops the
 // document with an error naming it, rather than reading on from the wrong place.
-void readObjectRecord(DocStream& s, TSurfaceT& page, const PictureFolders& folders);
+// Text frames read with `frames` (the frame's own stacking request goes to its page).
+void readObjectRecord(DocStream& s, TSurfaceT& page, const PictureFolders& folders, const FrameReadContext& frames);
+
+// What text frames of the open document read with: its version tags and folder, the installed
+// faces, and background pictures looked for as stored, then beside the document.
+FrameReadContext frameReadContext(const DocumentState& state, FontInstalledFn fontInstalled);
+
+// The faces the platform knows, taken once (exact, case-sensitive names); no faces without a
+// graphical application.
+FontInstalledFn installedFontCatalogue();
 
 } // namespace vr

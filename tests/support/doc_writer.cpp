@@ -236,4 +236,130 @@ void writeFile(const std::string& path, const Bytes& bytes)
         throw std::runtime_error("cannot write " + path);
 }
 
+
+Bytes effectRecord(const EffectRec& e)
+{
+    Bytes out;
+    append(out, counted(e.id, 4));
+    append(out, counted(e.depth, 5));
+    append(out, counted(e.angle, 5));
+    append(out, counted(e.shadowColor, 9));
+    append(out, counted(e.kind, 1));
+    append(out, counted(e.dx2, 5));
+    append(out, counted(e.dy2, 5));
+    append(out, counted(e.color2, 9));
+    append(out, counted(e.extra, 3));
+    return out;
+}
+
+Bytes frameKindRecord(const std::string& flag, const std::string& value, const std::string& name)
+{
+    Bytes out;
+    append(out, counted(flag, 1));
+    append(out, counted(value, 1));
+    Bytes n = counted(name, 255);
+    n.resize(277, 0);
+    append(out, n);
+    return out;
+}
+
+Bytes frameLayoutRecord(const std::string& leftMargin, const std::string& rightMargin, const std::string& third,
+                        const std::string& fourth, const std::string& columns, const std::string& gap)
+{
+    Bytes out;
+    append(out, counted(leftMargin, 3));
+    append(out, counted(rightMargin, 3));
+    append(out, counted(third, 3));
+    append(out, counted(fourth, 3));
+    append(out, counted(columns, 2));
+    append(out, counted(gap, 3));
+    return out;
+}
+
+Bytes frameMainRecord(const FrameMainRec& m)
+{
+    Bytes out;
+    for (const std::string* f : {&m.left, &m.top, &m.width, &m.height, &m.lines, &m.runs})
+        append(out, counted(*f, 4));
+    append(out, counted(m.value, 3));
+    for (const std::string* f : {&m.flag, &m.layer, &m.bottom, &m.right, &m.top_, &m.borderWidth})
+        append(out, counted(*f, 1));
+    append(out, counted(m.borderColor, 9));
+    append(out, counted(m.rasterOp, 12));
+    append(out, counted(m.picture, 60));
+    out.resize(170, 0);
+    return out;
+}
+
+Bytes frameBackground(const std::string& code, const std::string& back, const std::string& pattern,
+                      const std::string& step, const std::string& style)
+{
+    Bytes out = counted(code, 1);
+    if (code == "1" || code == "2") {
+        append(out, counted(back, 9));
+        append(out, counted(pattern, 9));
+        append(out, counted(step, 2));
+        append(out, counted(style, 2));
+    }
+    return out;
+}
+
+Bytes textLineRecord(const std::string& firstRun, const std::string& runCount, const std::string& top,
+                     const std::string& alignment)
+{
+    Bytes out;
+    append(out, counted(firstRun, 3));
+    append(out, counted(runCount, 3));
+    append(out, counted(top, 4));
+    append(out, counted(alignment, 1));
+    return out;
+}
+
+Bytes runRecord(const RunRec& r)
+{
+    Bytes out;
+    append(out, counted(r.font, 50));
+    append(out, counted(r.size, 3));
+    append(out, counted(r.style, 1));
+    append(out, counted(r.color, 9));
+    append(out, counted(r.fontClass, 1));
+    append(out, counted(r.x, 4));
+    Bytes text;
+    if (r.useRawText) {
+        text = r.rawText;
+    } else {
+        text.push_back(static_cast<uint8_t>(r.text.size()));
+        text.insert(text.end(), r.text.begin(), r.text.end());
+    }
+    append(out, counted(r.textSize.empty() ? std::to_string(text.size()) : r.textSize, 3));
+    append(out, text);
+    return out;
+}
+
+Bytes textPage(const std::string& lines, const std::string& runs, const Bytes& records)
+{
+    Bytes out;
+    append(out, counted(lines, 4));
+    append(out, counted(runs, 4));
+    append(out, Bytes(11, 0));
+    append(out, records);
+    return out;
+}
+
+Bytes textLigneRecord(const TextLigneRec& r)
+{
+    Bytes out;
+    for (const std::string* p : {&r.x1, &r.y1, &r.x2, &r.y2})
+        append(out, counted(*p, 4));
+    append(out, counted(r.font, 50));
+    append(out, counted(r.size, 3));
+    append(out, counted(r.style, 1));
+    append(out, counted(r.color, 9));
+    append(out, counted(r.fontClass, 6));
+    append(out, counted(r.textSize.empty() ? std::to_string(r.text.size() + 1) : r.textSize, 3));
+    out.push_back(static_cast<uint8_t>(r.text.size()));
+    out.insert(out.end(), r.text.begin(), r.text.end());
+    return out;
+}
+
 } // namespace vrtest

@@ -87,4 +87,59 @@ Bytes vtxDocument(const std::string& orientation, const std::string& pageCount, 
 
 void writeFile(const std::string& path, const Bytes& bytes);
 
+// ---- Text frames and text pages ----------------------------------------------------------------
+
+// The 55-byte effect record of "1998" frames.
+struct EffectRec {
+    std::string id = "1", depth = "2", angle = "3", shadowColor = "0", kind = "1", dx2 = "1", dy2 = "1",
+                color2 = "255", extra = "0";
+};
+Bytes effectRecord(const EffectRec& e);
+
+// The 281-byte kind record and the 23-byte layout record of "1998" frames.
+Bytes frameKindRecord(const std::string& flag, const std::string& value, const std::string& name);
+Bytes frameLayoutRecord(const std::string& leftMargin, const std::string& rightMargin, const std::string& third,
+                        const std::string& fourth, const std::string& columns, const std::string& gap);
+
+// The 170-byte main record of a frame.
+struct FrameMainRec {
+    std::string left = "10", top = "20", width = "300", height = "200", lines = "0", runs = "0";
+    std::string value = "-1", flag = "0", layer = "0", bottom = "0", right = "0", top_ = "0";
+    std::string borderWidth = "1", borderColor = "0", rasterOp = "13369376", picture;
+};
+Bytes frameMainRecord(const FrameMainRec& m);
+
+// The 2-byte background code, followed for "1" and "2" by the 26-byte background record.
+Bytes frameBackground(const std::string& code, const std::string& back = "16777215", const std::string& pattern = "0",
+                      const std::string& step = "4", const std::string& style = "1");
+
+// The 15-byte line record (frames and text pages).
+Bytes textLineRecord(const std::string& firstRun, const std::string& runCount, const std::string& top,
+                     const std::string& alignment);
+
+// The 78-byte run record then its text: the counted text (length byte then the bytes), its size T
+// written as length + 1 unless `textSize` is given; `rawText` replaces the counted text when set.
+struct RunRec {
+    std::string font = "QV_Hazel", size = "14", style = "0", color = "0", fontClass = "0", x = "100";
+    std::string text;
+    std::string textSize;
+    Bytes rawText;
+    bool useRawText = false;
+};
+Bytes runRecord(const RunRec& r);
+
+// One text page: the 10-byte counts, the 11 bytes that follow under the "QV2000" signature, then
+// the line and run records as given.
+Bytes textPage(const std::string& lines, const std::string& runs, const Bytes& records);
+
+// A text line: two points, a font, a size, a style, a colour, a font class and the counted text
+// with its size T (written as length + 1 unless `textSize` is given).
+struct TextLigneRec {
+    std::string x1 = "10", y1 = "20", x2 = "410", y2 = "20";
+    std::string font = "QV_Hazel", size = "12", style = "0", color = "255", fontClass = "2";
+    std::string text = "ABCDEFGHIJ";
+    std::string textSize;
+};
+Bytes textLigneRecord(const TextLigneRec& r);
+
 } // namespace vrtest
