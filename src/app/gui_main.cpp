@@ -8,6 +8,7 @@
 #include "app/printer_page.h"
 #include "app/qt_dialogs.h"
 #include "app/startup.h"
+#include "gfx/font_catalogue.h"
 
 namespace vr {
 
@@ -21,6 +22,10 @@ int runGui(int argc, char** argv, const std::string& documentArg)
     Viewer viewer(&dialogs);
     viewer.commandLineDocument = documentArg;
     viewer.state.AppFolder = programFolder;
+    // The suite's fonts shipped beside the program serve this run without being installed.
+    FontCatalogue fonts;
+    fonts.loadFontsIn(programFolder + "QVLFonts/");
+    viewer.fonts = &fonts;
     TFSVELMORA window(viewer, dialogs, defaultPrinterPage);
     dialogs.setWindow(&window);
 

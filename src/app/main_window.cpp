@@ -84,6 +84,7 @@ TFSVELMORA::TFSVELMORA(Viewer& viewer, AppDialogs& dialogs, const PrinterQuery& 
 
     desk_ = new PageDesk(viewer_, this);
     setCentralWidget(desk_);
+    desk_->onPaintError = [this](const std::string& message) { dialogs_.inform(message); };
     desk_->onResized = [this] {
         alignControls();
         FormResize();

@@ -18,7 +18,13 @@ const QImage& PageDesk::pageImage(TSurfaceT& page, const IRect& area)
     const double zoom = viewer_.state.ZoomFactor;
     if (cache_.page != &page || cache_.width != page.width || cache_.height != page.height || cache_.zoom != zoom ||
         cache_.serial != page.paintSerial() || !(cache_.area == area) || cache_.image.isNull()) {
-        cache_ = Cache{&page, page.width, page.height, zoom, page.paintSerial(), area, renderPageArea(page, zoom, area)};
+        // A message box cannot open inside a paint: the report waits for the event loop.
+        const auto report = [this](const std::string& message) {
+            QMetaObject::invokeMethod(
+                this, [this, message] { if (onPaintError) onPaintError(message); }, Qt::QueuedConnection);
+        };
+        cache_ = Cache{&page, page.width, page.height, zoom, page.paintSerial(), area,
+                       renderPageArea(page, zoom, area, 96, report)};
         ++renders_;
     }
     return cache_.image;

@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "gfx/canvas.h"
 #include "viewer/viewer.h"
@@ -27,6 +28,8 @@ public:
     void dropCache() { cache_ = Cache{}; }
 
     std::function<void()> onResized;
+    // Told, after the paint that met it, that an object could not paint itself.
+    std::function<void(const std::string&)> onPaintError;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

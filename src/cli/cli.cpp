@@ -3,7 +3,10 @@
 #include <cstdio>
 #include <ostream>
 
+#include <QCoreApplication>
+
 #include "core/errors.h"
+#include "gfx/font_catalogue.h"
 #include "core/fields.h"
 #include "viewer/dump.h"
 #include "viewer/render.h"
@@ -36,6 +39,7 @@ bool parseNumber(const std::string& text, int& value)
 }
 
 struct Loaded {
+    FontCatalogue fonts;
     Viewer viewer;
     std::optional<std::string> error;
 };
@@ -44,6 +48,10 @@ struct Loaded {
 void load(Loaded& doc, const std::string& file)
 {
     doc.viewer.commandLineDocument = file;
+    const std::string programFolder = QCoreApplication::applicationDirPath().toStdString() + "/";
+    doc.viewer.state.AppFolder = programFolder;
+    doc.fonts.loadFontsIn(programFolder + "QVLFonts/");
+    doc.viewer.fonts = &doc.fonts;
     try {
         doc.viewer.LoadDocument();
         const std::string ext = documentExtension(file);
@@ -87,7 +95,8 @@ int render(const CommandLine& cmd, std::ostream& err)
             status = kExitError;
             continue;
         }
-        const QImage image = renderPage(*v.state.CurrentPage, v.state.ZoomFactor);
+        const QImage image = renderPage(*v.state.CurrentPage, v.state.ZoomFactor, 96,
+                                        [&err](const std::string& message) { err << message << '\n'; });
         if (image.isNull()) {
             err << "Page " << n << " is too large to render (" << v.state.CurrentPage->width << " x "
                 << v.state.CurrentPage->height << " pixels)\n";

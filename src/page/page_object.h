@@ -2,6 +2,7 @@
 // zoom), painting on a screen canvas, printing on a printer, and the fields shown by the dump.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "core/json_writer.h"
@@ -11,9 +12,12 @@ namespace vr {
 
 class PrinterDevice;
 
-// What objects read when they paint: the page's zoom factor.
+// What objects read when they paint: the page's zoom factor, and where an object that could not
+// paint itself says so ("erreur paint"): the window shows it in a message box, the command line
+// on standard error. The page's painting tells it at most once per paint.
 struct PaintContext {
     double zoomFactor = 1.0;
+    std::function<void(const std::string& message)> onPaintError;
 };
 
 // Border of an image, read by the page surface when it draws image borders.
@@ -44,6 +48,9 @@ public:
 
     // The fields the object read, for the JSON dump (after "kind").
     virtual void dumpFields(JsonWriter& out) const = 0;
+
+    // Scrolling and page set-up: transparent objects are told to show again what lies under them.
+    virtual void refreshTransparent() {}
 
     // Image objects answer their border; others none.
     virtual const ImageBorder* imageBorder() const { return nullptr; }

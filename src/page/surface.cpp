@@ -55,8 +55,18 @@ void TSurfaceT::setInFront(PageObject& obj, bool front)
     obj.zOrder = lowest - 1;
 }
 
-void TSurfaceT::Paint(Canvas& canvas, const PaintContext& ctx)
+void TSurfaceT::Paint(Canvas& canvas, const PaintContext& pageCtx)
 {
+    // Objects that cannot paint are told once per paint, however many fail.
+    bool told = false;
+    PaintContext ctx = pageCtx;
+    if (pageCtx.onPaintError)
+        ctx.onPaintError = [&told, &pageCtx](const std::string& message) {
+            if (!told) {
+                told = true;
+                pageCtx.onPaintError(message);
+            }
+        };
     canvas.pen = Pen{};
     canvas.brush = Brush{color, BrushStyle::Solid};
 
@@ -155,7 +165,9 @@ void SetPageSetup(TSurfaceT& page, const PageSetupT& s)
 void RefreshTransparentFrames(TSurfaceT& page)
 {
     // The page is painted as one image, transparent frames over what lies under them, so
-    // painting it again is all a frame needs.
+    // painting it again is all a frame needs once it has been told.
+    for (const auto& o : page.objects())
+        o->refreshTransparent();
     page.invalidate();
 }
 

@@ -4,7 +4,8 @@
 
 namespace vr {
 
-QImage renderPageArea(TSurfaceT& page, double zoomFactor, const IRect& area, int dpi)
+QImage renderPageArea(TSurfaceT& page, double zoomFactor, const IRect& area, int dpi,
+                      const std::function<void(const std::string&)>& onPaintError)
 {
     if (area.empty())
         return {};
@@ -15,15 +16,17 @@ QImage renderPageArea(TSurfaceT& page, double zoomFactor, const IRect& area, int
     canvas.clipTo(IRect{0, 0, page.width, page.height});
     PaintContext ctx;
     ctx.zoomFactor = zoomFactor;
+    ctx.onPaintError = onPaintError;
     page.Paint(canvas, ctx);
     return image;
 }
 
-QImage renderPage(TSurfaceT& page, double zoomFactor, int dpi)
+QImage renderPage(TSurfaceT& page, double zoomFactor, int dpi,
+                  const std::function<void(const std::string&)>& onPaintError)
 {
     if (page.width < 1 || page.height < 1 || page.width > kMaxRenderSide || page.height > kMaxRenderSide)
         return {};
-    return renderPageArea(page, zoomFactor, IRect{0, 0, page.width, page.height}, dpi);
+    return renderPageArea(page, zoomFactor, IRect{0, 0, page.width, page.height}, dpi, onPaintError);
 }
 
 } // namespace vr

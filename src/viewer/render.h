@@ -1,5 +1,8 @@
 // One drawing path for the window and the command line: a page painted into an image.
 #pragma once
+#include <functional>
+#include <string>
+
 #include <QImage>
 
 #include "page/surface.h"
@@ -12,10 +15,13 @@ inline constexpr int kMaxRenderSide = 16384;
 
 // The area `area` (page coordinates) of the page painted with the given zoom factor; pixels
 // outside the page stay white.
-QImage renderPageArea(TSurfaceT& page, double zoomFactor, const IRect& area, int dpi = 96);
+// onPaintError hears, at most once, that an object could not paint itself.
+QImage renderPageArea(TSurfaceT& page, double zoomFactor, const IRect& area, int dpi = 96,
+                      const std::function<void(const std::string&)>& onPaintError = {});
 
 // The whole page at its current (zoomed) width and height; an empty image when a side is not
 // in 1..kMaxRenderSide.
-QImage renderPage(TSurfaceT& page, double zoomFactor, int dpi = 96);
+QImage renderPage(TSurfaceT& page, double zoomFactor, int dpi = 96,
+                  const std::function<void(const std::string&)>& onPaintError = {});
 
 } // namespace vr
