@@ -194,6 +194,126 @@ void shapes(VpgWriter& w, const vrtest::Bytes& brushPicture)
     w.object("TDShape", body);
 }
 
+vrtest::RunRec run(const std::string& text, int x, int size = 14, uint32_t colour = 0, int style = 0)
+{
+    vrtest::RunRec r;
+    r.font = "QV_Hazel";
+    r.text = text;
+    r.x = std::to_string(x);
+    r.size = std::to_string(size);
+    r.color = std::to_string(colour);
+    r.style = std::to_string(style);
+    return r;
+}
+
+// A frame record of a "2002" document: main record, background, line spacing, lines and runs.
+vrtest::Bytes frame(const vrtest::FrameMainRec& main, const vrtest::Bytes& background, int lineSpacing,
+                    const std::vector<vrtest::Bytes>& lines, const std::vector<vrtest::RunRec>& runs)
+{
+    vrtest::FrameMainRec m = main;
+    m.lines = std::to_string(lines.size());
+    m.runs = std::to_string(runs.size());
+    vrtest::Bytes body = vrtest::frameMainRecord(m);
+    vrtest::append(body, background);
+    vrtest::append(body, vrtest::counted(std::to_string(lineSpacing), 250));
+    for (const auto& l : lines)
+        vrtest::append(body, l);
+    for (const auto& r : runs)
+        vrtest::append(body, vrtest::runRecord(r));
+    return body;
+}
+
+// Page 7: text frames (plain, bordered, on patterns, transparent over a drawing) and text set
+// along lines in every direction.
+void frames(VpgWriter& w)
+{
+    using vrtest::textLineRecord;
+    w.page("P7");
+    // Lines under the transparent frame, drawn first by the page.
+    for (int i = 0; i < 8; ++i)
+        w.line(LineRec(420 + i * 40, 600, 380 + i * 40, 780, rgb(200, 60, 60), 3));
+
+    vrtest::FrameMainRec title;
+    title.left = "40"; title.top = "40"; title.width = "714"; title.height = "90";
+    title.bottom = "1"; title.top_ = "1"; title.borderWidth = "3"; title.borderColor = std::to_string(rgb(0, 60, 140));
+    w.object("TDMEMO", frame(title, vrtest::frameBackground("0"), 0, {textLineRecord("0", "2", "20", "4")},
+                             {run("tour", 470, 24, rgb(200, 60, 60), 2), run("Velmora Reader", 60, 24, rgb(0, 60, 140), 1)}));
+
+    vrtest::FrameMainRec body;
+    body.left = "40"; body.top = "160"; body.width = "340"; body.height = "380";
+    body.bottom = "1"; body.right = "1"; body.top_ = "1"; body.layer = "1"; body.borderWidth = "2";
+    std::vector<vrtest::Bytes> lines;
+    std::vector<vrtest::RunRec> runs;
+    const char* words[][3] = {{"Lines", "start", "at"}, {"the", "right", "margin"}, {"and", "each", "run"},
+                              {"keeps", "the", "place"}, {"the", "editor", "gave"}, {"it,", "font", "by"},
+                              {"font,", "size", "by"}, {"size:", "nothing", "is"}, {"shaped", "or", "moved."}};
+    for (int i = 0; i < 9; ++i) {
+        lines.push_back(textLineRecord(std::to_string(runs.size()), "3", "0", "4"));
+        // Runs follow one another leftwards; these words are English, so the last comes first.
+        runs.push_back(run(words[i][2], 230, 14, 0, i == 8 ? 2 : 0));
+        runs.push_back(run(words[i][1], 120, i % 3 == 1 ? 16 : 14, i % 3 == 1 ? rgb(0, 110, 60) : 0, i % 3 == 1 ? 1 : 0));
+        runs.push_back(run(words[i][0], 20, 14, 0, 0));
+    }
+    w.object("TDMEMO", frame(body, vrtest::frameBackground("0"), 6, lines, runs));
+
+    vrtest::FrameMainRec circles;
+    circles.left = "420"; circles.top = "160"; circles.width = "334"; circles.height = "180"; circles.layer = "1";
+    circles.rasterOp = "8913094";  // SRCAND: the pattern goes under the text
+    w.object("TDMEMO", frame(circles, vrtest::frameBackground("1", std::to_string(rgb(255, 250, 235)),
+                                                              std::to_string(rgb(220, 160, 60)), "9", "9"),
+                             0, {textLineRecord("0", "1", "70", "4")}, {run("On a pattern", 120, 20, rgb(120, 40, 0), 1)}));
+
+    vrtest::FrameMainRec gradient;
+    gradient.left = "420"; gradient.top = "360"; gradient.width = "334"; gradient.height = "180";
+    gradient.rasterOp = "8913094";
+    w.object("TDMEMO", frame(gradient, vrtest::frameBackground("1", std::to_string(rgb(255, 255, 255)),
+                                                               std::to_string(rgb(40, 90, 200)), "1", "13"),
+                             0, {textLineRecord("0", "1", "70", "4")}, {run("A gradient", 110, 20, rgb(0, 30, 90), 1)}));
+
+    vrtest::FrameMainRec see;
+    see.left = "400"; see.top = "620"; see.width = "354"; see.height = "120"; see.layer = "2";
+    w.object("TDMEMO", frame(see, vrtest::frameBackground("3"), 0, {textLineRecord("0", "1", "40", "4")},
+                             {run("A transparent frame", 60, 20, rgb(0, 0, 0), 1)}));
+
+    // Text along lines: the text starts at the first point and follows the segment.
+    auto textLine = [&](int x1, int y1, int x2, int y2, const std::string& text, uint32_t colour) {
+        vrtest::TextLigneRec r;
+        r.x1 = std::to_string(x1); r.y1 = std::to_string(y1);
+        r.x2 = std::to_string(x2); r.y2 = std::to_string(y2);
+        r.text = text; r.size = "12"; r.color = std::to_string(colour);
+        w.object("TTextLigne", vrtest::textLigneRecord(r));
+    };
+    textLine(60, 820, 360, 820, "along a line", rgb(0, 0, 0));
+    textLine(60, 1060, 360, 880, "rising", rgb(0, 110, 60));
+    textLine(380, 880, 380, 1080, "down", rgb(0, 60, 140));
+    textLine(740, 1080, 420, 880, "backwards", rgb(160, 40, 40));
+}
+
+// A text document of three pages: each page is one frame of lines placed from the right margin.
+vrtest::Bytes letter()
+{
+    using vrtest::textLineRecord;
+    vrtest::Bytes pages;
+    const char* paragraphs[3][4] = {
+        {"A text document holds pages", "of lines already cut by", "its editor; the reader places", "them from the right."},
+        {"Every page is a frame", "forty pixels inside its", "page, with margins of", "five pixels."},
+        {"The last page ends", "the document: use the page", "buttons or the tabs to", "go back."}};
+    for (int p = 0; p < 3; ++p) {
+        vrtest::Bytes records;
+        int runCount = 0;
+        for (int l = 0; l < 4; ++l) {
+            vrtest::append(records, textLineRecord(std::to_string(runCount), "2", "0", "4"));
+            runCount += 2;
+        }
+        for (int l = 0; l < 4; ++l) {
+            vrtest::append(records, vrtest::runRecord(run(paragraphs[p][l], 0, 16)));
+            vrtest::append(records, vrtest::runRecord(run(std::to_string(p * 4 + l + 1), 0, 16, rgb(160, 40, 40), 1)));
+        }
+        vrtest::append(pages, vrtest::textPage("4", std::to_string(runCount), records));
+    }
+    return vrtest::vtxDocument("0", "3", pages);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -213,7 +333,9 @@ int main(int argc, char** argv)
     const samples::Bytes tiles = samples::tilesBmp();
     images(tour, vrtest::bmpFile(48, 32, rgb(90, 170, 220)));
     shapes(tour, samples::stripesBmp());
+    frames(tour);
     tour.save(folder + "/tour.VPG");
+    vrtest::writeFile(folder + "/letter.VTX", letter());
     samples::writeFile(folder + "/tour-tiles.bmp", tiles);
     samples::writeFile(folder + "/tour-star.ico", samples::starIco());
     samples::writeFile(folder + "/tour-gradient.jpg", samples::gradientJpeg());

@@ -7,6 +7,7 @@
 #include "core/errors.h"
 #include "core/fields.h"
 #include "core/rounding.h"
+#include "gfx/font_catalogue.h"
 #include "objects/image.h"
 #include "text/memo.h"
 #include "viewer/object_reader.h"
@@ -157,6 +158,8 @@ void Viewer::LoadDocument()
     caption = "Velmora 2000 " + state.DocFileName;
     DocStream stream = DocStream::openFile(state.DocFileName);
     state.DocFolder = folderOf(state.DocFileName);
+    if (fonts)
+        fonts->loadFontsIn(state.DocFolder);
 
     readBody(stream, pageLayout);
 }
@@ -223,6 +226,8 @@ void Viewer::loadPageLayout(DocStream& s, int32_t& pagesRead, std::string& orien
     s.readFixed(count, sizeof count);
     const int32_t pageTotal = numericField(count, 3);
     pagesRead = pageTotal;
+    const FrameReadContext frames = frameReadContext(
+        state, fontInstalled ? fontInstalled : fonts ? fonts->installedFn() : installedFontCatalogue());
     for (int32_t i = 1; i <= pageTotal; ++i) {
         TSurfaceT& page = createnewpage(true);
         uint8_t tag[5];
@@ -234,7 +239,7 @@ void Viewer::loadPageLayout(DocStream& s, int32_t& pagesRead, std::string& orien
         const int32_t objectCount = numericField(count, 3);
         const PictureFolders folders{state.AppFolder, state.DocFolder};
         for (int32_t j = 1; j <= objectCount; ++j)
-            readObjectRecord(s, page, folders);
+            readObjectRecord(s, page, folders, frames);
     }
 }
 

@@ -10,12 +10,14 @@
 #include <vector>
 
 #include "page/surface.h"
+#include "text/records.h"
 #include "viewer/document_state.h"
 
 namespace vr {
 
 class TDMemo;
 class DocStream;
+class FontCatalogue;
 
 // What the viewer asks of the window.
 class ViewerHost {
@@ -64,6 +66,13 @@ public:
 
     // Called after every change the window must show.
     std::function<void()> onChanged;
+
+    // Answers whether a font face is installed, for the font substitution of text frames; when
+    // empty, the platform's faces are taken once per document.
+    FontInstalledFn fontInstalled;
+    // The faces the reader knows; when set, the fonts of each document's folder are loaded into it
+    // and frames look their faces up there (unless fontInstalled is given).
+    FontCatalogue* fonts = nullptr;
 
     // Loading. LoadDocument throws the system's error when reading stops; the pages read so far
     // stay, hidden.
