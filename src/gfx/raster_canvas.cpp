@@ -290,12 +290,31 @@ void RasterCanvas::wideSegment(int64_t x0, int64_t y0, int64_t x1, int64_t y1)
         return;
     if (pen.mode != PenMode::Copy) {
         // Other mix modes go through a mask, so that each pixel is mixed once.
-        ShapeMask m;
+        // The mask is made band by band of rows, each only as wide as the stroke is there, so a
+        // long slanting line costs its own area and not its bounding box's.
         const int64_t ext = pen.width + 1;
-        if (!makeMask(m, std::min(x0, x1) - ext, std::min(y0, y1) - ext, std::max(x0, x1) + ext, std::max(y0, y1) + ext))
-            return;
-        maskWideSegments(m, {{x0, y0, x1, y1}});
-        paintMask(m);
+        const int64_t top = std::max<int64_t>(std::min(y0, y1) - ext, c.top);
+        const int64_t bottom = std::min<int64_t>(std::max(y0, y1) + ext, c.bottom);
+        constexpr int64_t kBand = 32;
+        for (int64_t band = top; band < bottom; band += kBand) {
+            const int64_t bandEnd = std::min(band + kBand, bottom);
+            int64_t left = std::min(x0, x1), right = std::max(x0, x1);
+            if (y0 != y1) {
+                // Where the centre line runs through these rows (widened by the pen).
+                auto xAt = [&](int64_t y) {
+                    const double t = std::clamp(static_cast<double>(y - y0) / static_cast<double>(y1 - y0), 0.0, 1.0);
+                    return static_cast<double>(x0) + t * static_cast<double>(x1 - x0);
+                };
+                const double xa = xAt(band - ext), xb = xAt(bandEnd + ext);
+                left = static_cast<int64_t>(std::floor(std::min(xa, xb)));
+                right = static_cast<int64_t>(std::ceil(std::max(xa, xb)));
+            }
+            ShapeMask m;
+            if (!makeMask(m, left - ext, band, right + ext + 1, bandEnd))
+                continue;
+            maskWideSegments(m, {{x0, y0, x1, y1}});
+            paintMask(m);
+        }
         return;
     }
     QPainter p(&image_);
