@@ -30,20 +30,6 @@ enum : uint32_t {
     kCreateDibPatternBrushPt = 94, kExtCreatePen = 95,
 };
 
-PenStyle penStyle(uint32_t s)
-{
-    switch (s & 0x0F) {
-    case 1: return PenStyle::Dash;
-    case 2: return PenStyle::Dot;
-    case 3: return PenStyle::DashDot;
-    case 4: return PenStyle::DashDotDot;
-    case 5: return PenStyle::Null;
-    case 6: return PenStyle::InsideFrame;
-    case 8: return PenStyle::Dot;
-    default: return PenStyle::Solid;
-    }
-}
-
 Brush logBrush(uint32_t style, Color color, uint32_t hatch)
 {
     Brush b;

@@ -466,4 +466,18 @@ bool dibBottomUp(const uint8_t* data, size_t size)
     return r.i32(8) > 0;
 }
 
+PenStyle penStyle(uint32_t style)
+{
+    switch (style & 0x0F) {
+    case 1: return PenStyle::Dash;
+    case 2: return PenStyle::Dot;
+    case 3: return PenStyle::DashDot;
+    case 4: return PenStyle::DashDotDot;
+    case 5: return PenStyle::Null;
+    case 6: return PenStyle::InsideFrame;
+    case 8: return PenStyle::Dot;  // alternate
+    default: return PenStyle::Solid;
+    }
+}
+
 } // namespace vr::mf

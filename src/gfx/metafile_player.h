@@ -175,4 +175,7 @@ void playWmf(const std::vector<uint8_t>& bytes, Canvas& canvas, const IRect& des
 bool wmfWindow(const std::vector<uint8_t>& bytes, size_t off, int& w, int& h);
 void playEmf(const std::vector<uint8_t>& bytes, Canvas& canvas, const IRect& dest);
 
+// The pen style of a stored logical pen (the low four bits; the alternate style draws dotted).
+PenStyle penStyle(uint32_t style);
+
 } // namespace vr::mf

@@ -26,20 +26,6 @@ enum : uint16_t {
     kCreateBrushIndirect = 0x02FC, kCreateRegion = 0x06FF,
 };
 
-PenStyle penStyle(uint32_t s)
-{
-    switch (s & 0x0F) {
-    case 1: return PenStyle::Dash;
-    case 2: return PenStyle::Dot;
-    case 3: return PenStyle::DashDot;
-    case 4: return PenStyle::DashDotDot;
-    case 5: return PenStyle::Null;
-    case 6: return PenStyle::InsideFrame;
-    case 8: return PenStyle::Dot;  // alternate
-    default: return PenStyle::Solid;
-    }
-}
-
 // An old-style device-dependent bitmap (monochrome or 24/32-bit), or null.
 QImage bitmap16(const Record& r, size_t off)
 {

@@ -33,21 +33,23 @@ void TLigne::ReadRecord(DocStream& s)
         arrowKind = static_cast<uint8_t>(arrow);
 }
 
+double segmentDirection(double dx, double dy)
+{
+    constexpr double pi = std::numbers::pi;
+    const double t = std::atan(dy / dx);
+    if (dx >= 0 && dy >= 0)
+        return t;
+    if (dx < 0)
+        return pi + t;
+    return 2 * pi + t;
+}
+
 void drawArrowhead(Canvas& canvas, int tx, int ty, int bx, int by, int w, double lenX, double lenY)
 {
     constexpr double pi = std::numbers::pi;
     if (tx == bx)
         ++tx;  // a vertical segment has no slope: the head tilts one pixel to the right
-    const double dx = static_cast<double>(tx) - bx;
-    const double dy = static_cast<double>(ty) - by;
-    const double t = std::atan(dy / dx);
-    double a;
-    if (dx >= 0 && dy >= 0)
-        a = t;
-    else if (dx < 0)
-        a = pi + t;
-    else
-        a = 2 * pi + t;
+    const double a = segmentDirection(static_cast<double>(tx) - bx, static_cast<double>(ty) - by);
     const double a1 = a + (160 - 2 * w) * pi / 180;
     const double a2 = a + (200 + 2 * w) * pi / 180;
     canvas.moveTo(tx, ty);

@@ -43,6 +43,10 @@ public:
     uint8_t arrowKind;
 };
 
+// The direction of the vector (dx, dy) in device coordinates (y downwards), in [0, 2 pi): the
+// principal arctangent of dy / dx put in its quadrant. dx must not be 0.
+double segmentDirection(double dx, double dy);
+
 // One arrowhead with tip (tx, ty) and base (bx, by): two barbs of length len from the tip, leaning
 // (20 + 2w) degrees off the reversed segment; w is the stored pen width. Draws with the canvas pen.
 void drawArrowhead(Canvas& canvas, int tx, int ty, int bx, int by, int w, double lenX, double lenY);

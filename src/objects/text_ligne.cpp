@@ -1,5 +1,7 @@
 #include "objects/text_ligne.h"
 
+#include "objects/ligne.h"
+
 #include <array>
 #include <cmath>
 #include <numbers>
@@ -76,16 +78,7 @@ int TTextLigne::Escapement(int x1, int y1, int x2, int y2)
     constexpr double pi = std::numbers::pi;
     if (x2 == x1)
         return y2 > y1 ? 2700 : 900;
-    const double dx = static_cast<double>(x2) - x1;
-    const double dy = static_cast<double>(y2) - y1;
-    const double t = std::atan(dy / dx);
-    double a;
-    if (dx >= 0 && dy >= 0)
-        a = t;
-    else if (dx < 0)
-        a = pi + t;
-    else
-        a = 2 * pi + t;
+    const double a = segmentDirection(static_cast<double>(x2) - x1, static_cast<double>(y2) - y1);
     return 3600 - roundHalfEven(a * 1800 / pi);
 }
 
