@@ -18,8 +18,16 @@ int main(int argc, char** argv)
     }
     if (cmd->mode == vr::CommandLine::Mode::Window)
         return vr::runGui(argc, argv, cmd->file);
+    if (cmd->mode == vr::CommandLine::Mode::Help || cmd->mode == vr::CommandLine::Mode::Version)
+        return vr::runCommand(*cmd, std::cout, std::cerr);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // A command-line run has no session: the platform's note about a missing runtime folder is
+    // not for the user; everything else Qt says still reaches stderr.
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& ctx, const QString& msg) {
+        if (!msg.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR")))
+            std::cerr << qPrintable(qFormatLogMessage(type, ctx, msg)) << '\n';
+    });
     QGuiApplication app(argc, argv);
     return vr::runCommand(*cmd, std::cout, std::cerr);
 }
