@@ -230,10 +230,7 @@ void TDImage::Print(PrinterDevice& printer, double sx, double sy)
 
 void TDImage::dumpFields(JsonWriter& out) const
 {
-    out.field("Left", static_cast<int32_t>(left));
-    out.field("Top", static_cast<int32_t>(top));
-    out.field("Width", static_cast<int32_t>(width));
-    out.field("Height", static_cast<int32_t>(height));
+    dumpBounds(out);
     out.field("InFront", static_cast<int32_t>(InFront));
     out.field("BorderLeft", static_cast<int32_t>(BorderLeft));
     out.field("BorderBottom", static_cast<int32_t>(BorderBottom));

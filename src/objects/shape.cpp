@@ -122,10 +122,7 @@ void TDShape::dumpFields(JsonWriter& out) const
     out.field("BrushColour", brush.color);
     out.field("PenWidth", static_cast<int32_t>(pen.width));
     out.field("PenColour", pen.color);
-    out.field("Left", static_cast<int32_t>(left));
-    out.field("Top", static_cast<int32_t>(top));
-    out.field("Width", static_cast<int32_t>(width));
-    out.field("Height", static_cast<int32_t>(height));
+    dumpBounds(out);
     out.field("BrushImageSize", BrushImageSize);
     out.key("ImageBrush");
     out.beginArray();

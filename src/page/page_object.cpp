@@ -18,4 +18,12 @@ void PageObject::changeScale(int m, int d)
     height = b - t;
 }
 
+void PageObject::dumpBounds(JsonWriter& out) const
+{
+    out.field("Left", static_cast<int32_t>(left));
+    out.field("Top", static_cast<int32_t>(top));
+    out.field("Width", static_cast<int32_t>(width));
+    out.field("Height", static_cast<int32_t>(height));
+}
+
 } // namespace vr

@@ -52,6 +52,9 @@ public:
     // Scrolling and page set-up: transparent objects are told to show again what lies under them.
     virtual void refreshTransparent() {}
 
+    // Left, Top, Width and Height as the dump names them.
+    void dumpBounds(JsonWriter& out) const;
+
     // Image objects answer their border; others none.
     virtual const ImageBorder* imageBorder() const { return nullptr; }
 

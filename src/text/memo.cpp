@@ -306,10 +306,7 @@ void TDMemo::ReadTextPage(DocStream& s, const std::string& signature)
 void TDMemo::dumpFields(JsonWriter& out) const
 {
     auto byte = [&](const char* k, uint8_t v) { out.field(k, static_cast<int32_t>(v)); };
-    out.field("Left", static_cast<int32_t>(left));
-    out.field("Top", static_cast<int32_t>(top));
-    out.field("Width", static_cast<int32_t>(width));
-    out.field("Height", static_cast<int32_t>(height));
+    dumpBounds(out);
     byte("Painted", Painted);
     out.field("LineSpacing", LineSpacing);
     byte("FrameKind", FrameKind);

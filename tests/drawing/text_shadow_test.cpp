@@ -97,7 +97,6 @@ class TextShadowTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        test::ensureGuiApp();
         const auto s = stems("I");
         ASSERT_EQ(s.size(), 1u);
         bar = s[0];

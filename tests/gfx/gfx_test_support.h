@@ -1,29 +1,15 @@
-// Helpers shared by the canvas tests: a QGuiApplication for fonts, white test images and
-// readable views of their pixels.
+// Helpers shared by the canvas tests (whose main makes the application fonts need): white test
+// images and readable views of their pixels.
 #pragma once
 #include <string>
 #include <utility>
 #include <vector>
 
-#include <QGuiApplication>
 #include <QImage>
 
 #include "core/color.h"
 
 namespace vr::test {
-
-// Fonts need a running QGuiApplication; one is made on first use and lives until exit.
-inline void ensureGuiApp()
-{
-    if (QGuiApplication::instance())
-        return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "gfx_tests";
-    static char* argv[] = {name, nullptr};
-    static QGuiApplication app(argc, argv);
-}
 
 inline QImage filledImage(int w, int h, Color c = kWhite)
 {

@@ -224,7 +224,6 @@ TEST(MetafileCorpus, EveryFilePlaysAndTheSoundOnesDrawInsideDest)
     const std::filesystem::path root(VR_CORPUS_DIR);
     if (!std::filesystem::is_directory(root / "wmf") || !std::filesystem::is_directory(root / "emf"))
         GTEST_SKIP() << "no metafile corpus at " << root;
-    test::ensureGuiApp();
     // Deliberately malformed files, and one holding only EMF+ records (nothing for us to draw).
     const std::vector<std::string> quiet{"bad_corrupted", "poi_61338", "poi_61294", "test-038", "empty-polygon"};
     int played = 0;

@@ -327,7 +327,6 @@ QRect inkBox(const QImage& im)
 
 TEST(Text, DrawsInTheFontColourWithoutGreyPixels)
 {
-    test::ensureGuiApp();
     QImage im = filledImage(200, 60);
     RasterCanvas c(im);
     c.font = FontSpec{"DejaVu Sans", 20, 0, kRed};
@@ -348,7 +347,6 @@ TEST(Text, DrawsInTheFontColourWithoutGreyPixels)
 
 TEST(Text, SizeFollowsTheCanvasResolutionAndTheClip)
 {
-    test::ensureGuiApp();
     QImage small = filledImage(300, 100), large = filledImage(600, 200);
     RasterCanvas c96(small, 96), c192(large, 192);
     c96.font = c192.font = FontSpec{"DejaVu Sans", 12, 1, kBlack};

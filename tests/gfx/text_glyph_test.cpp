@@ -34,7 +34,6 @@ QImage drawn(const std::string& face, int pointSize, const std::string& bytes, i
 
 TEST(GlyphText, EveryByteIsOneGlyphPlacedAtTheSumOfTheWholePixelAdvances)
 {
-    test::ensureGuiApp();
     // Pairs Qt would kern or join into ligatures, and the upper half of the code page.
     std::string text = "AVATo fiffl ";
     for (int b = 0xC0; b <= 0xFF; ++b)
@@ -56,7 +55,6 @@ TEST(GlyphText, EveryByteIsOneGlyphPlacedAtTheSumOfTheWholePixelAdvances)
 
 TEST(GlyphText, BytesTakeTheGlyphOfTheirAnsiCodePoint)
 {
-    test::ensureGuiApp();
     ByteFontCache cache;
     const auto f = cache.get("DejaVu Sans", 20, false, false);
     const QList<quint32> expected = f->face.glyphIndexesForString(QString::fromUtf8("A\u00e9\u00ff\u20ac\u2122"));
@@ -72,7 +70,6 @@ TEST(GlyphText, BytesTakeTheGlyphOfTheirAnsiCodePoint)
 
 TEST(GlyphText, MetricsAreTheWindowsAscentAndDescentRoundedAtTheEmSize)
 {
-    test::ensureGuiApp();
     QImage im = filledImage(10, 10);
     RasterCanvas c(im);
     // DejaVu Sans: usWinAscent 1901, usWinDescent 483, 2048 units per em.
@@ -90,7 +87,6 @@ TEST(GlyphText, MetricsAreTheWindowsAscentAndDescentRoundedAtTheEmSize)
 
 TEST(GlyphText, OpaqueCellUnderlineAndTurnedText)
 {
-    test::ensureGuiApp();
     QImage im = filledImage(200, 200);
     RasterCanvas c(im);
     c.font = FontSpec{"DejaVu Sans", 12, 4, kRed};
@@ -153,7 +149,6 @@ QString writeRenamedFace(const QString& folder)
 
 TEST(FontCatalogue, LoadsTheFolderFontsAndTheCanvasStopsFallingBack)
 {
-    test::ensureGuiApp();
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     ASSERT_FALSE(writeRenamedFace(dir.path()).isEmpty());
@@ -191,7 +186,6 @@ TEST(FontCatalogue, LoadsTheFolderFontsAndTheCanvasStopsFallingBack)
 
 TEST(GlyphText, AMissingFaceFallsBackToTheFixedFamily)
 {
-    test::ensureGuiApp();
     ByteFontCache cache;
     const auto a = cache.get("QV_NotOnThisMachine", 18, true, false);
     EXPECT_TRUE(a->substituted);
