@@ -1,0 +1,652 @@
+// Sheet printers: the sheet sequence and its release, the sheet scan, PNG sheets, and printing
+// through Qt to PDF files checked page by page (pdfinfo, or the file itself) and pixel by pixel
+// (pdftoppm, from poppler-utils; those checks skip when it is not installed).
+#include <cstdio>
+#include <regex>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPrinter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "core/errors.h"
+#include "gfx/printer.h"
+#include "gfx/qt_printer.h"
+#include "gfx_test_support.h"
+
+namespace vr {
+namespace {
+
+using test::at;
+using test::marked;
+
+// ---------------------------------------------------------------------------------------------
+// The sheet sequence
+
+class RecordingPrinter : public PaperSheetPrinter {
+public:
+    RecordingPrinter(int dpi, double w, double h) : PaperSheetPrinter(dpi, w, h) {}
+
+    std::vector<std::string> events;
+    std::vector<const uchar*> buffers;  // the image memory of each emitted sheet
+    std::vector<QImage> kept;           // shallow copies of the emitted sheets, when keep is set
+    bool keep = false;
+    bool failStart = false;
+    int failOnSheet = 0;
+
+protected:
+    void startJob() override
+    {
+        if (failStart)
+            throw VError("no job");
+        events.push_back("start");
+    }
+    void emitSheet(QImage& sheet) override
+    {
+        const int number = sheetsEmitted() + 1;
+        buffers.push_back(sheet.constBits());
+        if (number == failOnSheet)
+            throw VError("sheet lost");
+        events.push_back("emit " + std::to_string(number) + ": " + std::to_string(marked(sheet).size()) + " marked");
+        if (keep)
+            kept.push_back(sheet);
+    }
+    void finishJob() override { events.push_back("finish"); }
+    void abortJob() override { events.push_back("abort"); }
+};
+
+using Events = std::vector<std::string>;
+
+TEST(SheetPrinter, EmitsEachSheetWhenTheNextStartsAndTheLastAtEndDoc)
+{
+    RecordingPrinter p(96, 30.0, 20.0);
+    EXPECT_EQ(p.horzRes(), 113);
+    EXPECT_EQ(p.vertRes(), 76);
+    p.beginDoc();
+    EXPECT_EQ(p.events, (Events{"start"}));
+    EXPECT_EQ(p.sheetsEmitted(), 0);
+    p.canvas().setPixel(1, 1, 0x0000FF);
+    p.canvas().setPixel(2, 1, 0x0000FF);
+    p.canvas().pen.width = 5;
+    p.newPage();
+    EXPECT_EQ(p.events, (Events{"start", "emit 1: 2 marked"}));
+    EXPECT_EQ(p.sheetsEmitted(), 1);
+    // The next sheet starts white, with the pen carried over.
+    EXPECT_EQ(p.canvas().pen.width, 5);
+    EXPECT_EQ(p.canvas().pixel(1, 1), kWhite);
+    p.canvas().fillRect(IRect{0, 0, 3, 3}, kBlack);
+    p.newPage();
+    p.endDoc();
+    EXPECT_EQ(p.events, (Events{"start", "emit 1: 2 marked", "emit 2: 9 marked", "emit 3: 0 marked", "finish"}));
+    EXPECT_EQ(p.sheetsEmitted(), 3);
+    EXPECT_FALSE(p.printing());
+    EXPECT_THROW(p.canvas(), std::logic_error);
+    EXPECT_THROW(p.endDoc(), std::logic_error);
+
+    // The counter starts again with each document.
+    p.events.clear();
+    p.beginDoc();
+    EXPECT_EQ(p.sheetsEmitted(), 0);
+    p.endDoc();
+    EXPECT_EQ(p.events, (Events{"start", "emit 1: 0 marked", "finish"}));
+}
+
+TEST(SheetPrinter, HoldsOneSheetAtATime)
+{
+    RecordingPrinter p(96, 30.0, 20.0);
+    p.beginDoc();
+    p.newPage();
+    p.newPage();
+    p.endDoc();
+    ASSERT_EQ(p.buffers.size(), 3u);
+    // One sheet buffer, filled again for each sheet.
+    EXPECT_EQ(p.buffers[1], p.buffers[0]);
+    EXPECT_EQ(p.buffers[2], p.buffers[0]);
+
+    // A subclass that keeps an emitted sheet keeps it as it was: the next sheet gets new memory.
+    RecordingPrinter k(96, 30.0, 20.0);
+    k.keep = true;
+    k.beginDoc();
+    k.canvas().setPixel(3, 4, kBlack);
+    k.newPage();
+    k.canvas().setPixel(5, 6, kBlack);
+    k.endDoc();
+    ASSERT_EQ(k.kept.size(), 2u);
+    EXPECT_NE(k.buffers[1], k.buffers[0]);
+    EXPECT_EQ(marked(k.kept[0]), (test::Points{{3, 4}}));
+    EXPECT_EQ(marked(k.kept[1]), (test::Points{{5, 6}}));
+}
+
+TEST(SheetPrinter, AbortEmitsNothingMore)
+{
+    RecordingPrinter p(96, 30.0, 20.0);
+    p.beginDoc();
+    p.newPage();
+    p.canvas().setPixel(1, 1, kBlack);
+    p.abort();
+    EXPECT_EQ(p.events, (Events{"start", "emit 1: 0 marked", "abort"}));
+    EXPECT_EQ(p.sheetsEmitted(), 1);
+    EXPECT_FALSE(p.printing());
+    EXPECT_THROW(p.canvas(), std::logic_error);
+    EXPECT_THROW(p.newPage(), std::logic_error);
+    // Aborting with no job is nothing.
+    p.abort();
+    EXPECT_EQ(p.events.size(), 3u);
+}
+
+TEST(SheetPrinter, AFailedSheetAbortsTheJob)
+{
+    RecordingPrinter p(96, 30.0, 20.0);
+    p.failOnSheet = 2;
+    p.beginDoc();
+    p.newPage();
+    EXPECT_THROW(p.newPage(), VError);
+    EXPECT_FALSE(p.printing());
+    EXPECT_EQ(p.events, (Events{"start", "emit 1: 0 marked", "abort"}));
+
+    p.events.clear();
+    p.failOnSheet = 1;
+    p.beginDoc();
+    EXPECT_THROW(p.endDoc(), VError);
+    EXPECT_FALSE(p.printing());
+    EXPECT_EQ(p.events, (Events{"start", "abort"}));
+
+    // A job that cannot start is not printing and has nothing to abort.
+    p.events.clear();
+    p.failStart = true;
+    EXPECT_THROW(p.beginDoc(), VError);
+    EXPECT_FALSE(p.printing());
+    EXPECT_TRUE(p.events.empty());
+    EXPECT_THROW(p.canvas(), std::logic_error);
+}
+
+TEST(SheetPrinter, LandscapeAndResolution)
+{
+    RecordingPrinter p(300, 76.2, 50.8);  // 3 x 2 inches
+    EXPECT_EQ(p.logPixelsX(), 300);
+    EXPECT_EQ(p.logPixelsY(), 300);
+    EXPECT_EQ(p.horzRes(), 900);
+    EXPECT_EQ(p.vertRes(), 600);
+    EXPECT_EQ(p.horzSize(), 76);
+    EXPECT_EQ(p.vertSize(), 51);
+    p.setOrientation(PaperOrientation::Landscape);
+    EXPECT_EQ(p.orientation(), PaperOrientation::Landscape);
+    EXPECT_EQ(p.horzRes(), 600);
+    EXPECT_EQ(p.vertRes(), 900);
+    EXPECT_EQ(p.horzSize(), 51);
+    EXPECT_EQ(p.vertSize(), 76);
+    p.beginDoc();
+    EXPECT_EQ(p.canvas().width(), 600);
+    EXPECT_EQ(p.canvas().height(), 900);
+    EXPECT_EQ(p.canvas().dpiX(), 300);
+    p.abort();
+    EXPECT_THROW(RecordingPrinter(0, 10.0, 10.0), std::invalid_argument);
+    EXPECT_THROW(RecordingPrinter(4801, 10.0, 10.0), std::invalid_argument);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The sheet scan
+
+TEST(SheetScan, BlackAndWhiteIsOneBitPerPixel)
+{
+    QImage sheet = test::filledImage(21, 3);
+    sheet.setPixel(0, 0, 0xFF000000u);
+    sheet.setPixel(9, 1, 0xFF000000u);
+    sheet.setPixel(20, 2, 0x00000000u);  // the alpha byte does not count
+    std::vector<uchar> bits;
+    const SheetContent c = scanSheet(sheet, bits);
+    EXPECT_TRUE(c.blackAndWhite());
+    EXPECT_TRUE(c.anyBlack);
+    EXPECT_EQ(c.bytesPerLine, 4);
+    ASSERT_EQ(bits.size(), 12u);
+    EXPECT_EQ(bits[0], 0x7F);
+    EXPECT_EQ(bits[1], 0xFF);
+    EXPECT_EQ(bits[2], 0xFF);  // bits past the width are white
+    EXPECT_EQ(bits[4 + 1], 0xBF);
+    EXPECT_EQ(bits[8 + 2], 0xF7);
+
+    const SheetContent blank = scanSheet(test::filledImage(5, 5), bits);
+    EXPECT_TRUE(blank.blackAndWhite());
+    EXPECT_FALSE(blank.anyBlack);
+}
+
+TEST(SheetScan, OtherPixelsGoInBands)
+{
+    QImage sheet = test::filledImage(40, 60);
+    sheet.setPixel(5, 2, 0xFF808080u);   // grey
+    sheet.setPixel(30, 4, 0xFF202020u);  // grey, 1 row gap: same band
+    sheet.setPixel(10, 20, 0xFFFF0000u); // red, 15 rows on: a new band
+    sheet.setPixel(12, 29, 0xFF000000u); // black is not banded
+    sheet.setPixel(11, 29, 0xFF010101u);
+    sheet.setPixel(39, 59, 0xFFFEFEFFu); // not quite white, not grey
+    std::vector<uchar> bits;
+    const SheetContent c = scanSheet(sheet, bits);
+    EXPECT_FALSE(c.blackAndWhite());
+    EXPECT_TRUE(c.anyBlack);
+    ASSERT_EQ(c.bands.size(), 3u);
+    EXPECT_EQ(c.bands[0].rect, QRect(5, 2, 26, 3));
+    EXPECT_TRUE(c.bands[0].greyOnly);
+    EXPECT_EQ(c.bands[1].rect, QRect(10, 20, 2, 10));
+    EXPECT_FALSE(c.bands[1].greyOnly);
+    EXPECT_EQ(c.bands[2].rect, QRect(39, 59, 1, 1));
+    EXPECT_FALSE(c.bands[2].greyOnly);
+    // Banded pixels are white in the 1-bit view.
+    EXPECT_EQ(bits[static_cast<size_t>(2 * c.bytesPerLine)], 0xFF);
+    EXPECT_EQ(bits[static_cast<size_t>(29 * c.bytesPerLine + 1)], 0xF7);
+}
+
+// ---------------------------------------------------------------------------------------------
+// PNG sheets
+
+TEST(PngSheetPrinter, WritesEachSheetUnderItsName)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    std::vector<int> asked;
+    const std::string base = dir.path().toStdString() + "/sheet-";
+    PngSheetPrinter p(96, 50.0, 40.0, [&](int n) {
+        asked.push_back(n);
+        return base + std::to_string(n) + ".png";
+    });
+    EXPECT_EQ(p.horzRes(), 189);
+    EXPECT_EQ(p.vertRes(), 151);
+    p.beginDoc();
+    p.canvas().fillRect(IRect{2, 3, 10, 5}, kBlack);
+    p.newPage();
+    p.canvas().fillRect(IRect{1, 1, 4, 4}, 0x3366CC);
+    p.canvas().setPixel(100, 100, 0x777777);
+    p.setOrientation(PaperOrientation::Landscape);
+    p.newPage();
+    p.endDoc();
+    EXPECT_EQ(asked, (std::vector<int>{1, 2, 3}));
+    EXPECT_EQ(p.sheetsEmitted(), 3);
+
+    QImage s1(QString::fromStdString(base + "1.png"));
+    QImage s2(QString::fromStdString(base + "2.png"));
+    QImage s3(QString::fromStdString(base + "3.png"));
+    ASSERT_FALSE(s1.isNull());
+    ASSERT_FALSE(s2.isNull());
+    ASSERT_FALSE(s3.isNull());
+    EXPECT_EQ(s1.size(), QSize(189, 151));
+    EXPECT_EQ(s2.size(), QSize(189, 151));
+    EXPECT_EQ(s3.size(), QSize(151, 189));
+    EXPECT_EQ(s1.depth(), 1);  // black and white
+    s1 = s1.convertToFormat(QImage::Format_RGB32);
+    s2 = s2.convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(marked(s1).size(), 16u);
+    EXPECT_EQ(at(s1, 2, 3), kBlack);
+    EXPECT_EQ(at(s1, 9, 4), kBlack);
+    EXPECT_EQ(marked(s2).size(), 10u);
+    EXPECT_EQ(at(s2, 3, 3), 0x3366CCu);
+    EXPECT_EQ(at(s2, 100, 100), 0x777777u);
+    EXPECT_TRUE(marked(s3.convertToFormat(QImage::Format_RGB32)).empty());
+}
+
+TEST(PngSheetPrinter, ReportsAFileItCannotWrite)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string good = dir.path().toStdString() + "/one.png";
+    const std::string bad = dir.path().toStdString() + "/missing/two.png";
+    PngSheetPrinter p(96, 20.0, 20.0, [&](int n) { return n == 1 ? good : bad; });
+    p.beginDoc();
+    p.newPage();
+    try {
+        p.endDoc();
+        FAIL() << "no error";
+    } catch (const VError& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot write " + bad);
+    }
+    EXPECT_FALSE(p.printing());
+    EXPECT_TRUE(QFileInfo::exists(QString::fromStdString(good)));
+}
+
+// ---------------------------------------------------------------------------------------------
+// Printing to PDF files through Qt
+
+struct PdfPages {
+    int count = 0;            // the page tree's /Count
+    std::vector<QSizeF> sizes;  // each page's media box, in points
+};
+
+// The page count and page sizes, read from the file itself (Qt writes its page objects plain).
+PdfPages readPdfPages(const QString& path)
+{
+    QFile f(path);
+    PdfPages out;
+    if (!f.open(QIODevice::ReadOnly))
+        return out;
+    const std::string bytes = f.readAll().toStdString();
+    std::smatch m;
+    if (std::regex_search(bytes, m, std::regex(R"(/Type /Pages\s*/Kids\s*\[[^\]]*\]\s*/Count (\d+))")))
+        out.count = std::stoi(m[1]);
+    const std::regex box(R"(/MediaBox \[0 0 ([0-9.]+) ([0-9.]+)\])");
+    for (auto it = std::sregex_iterator(bytes.begin(), bytes.end(), box); it != std::sregex_iterator(); ++it)
+        out.sizes.emplace_back(std::stod((*it)[1]), std::stod((*it)[2]));
+    return out;
+}
+
+// The same from pdfinfo, when installed.
+std::optional<PdfPages> pdfinfoPages(const QString& path)
+{
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdfinfo"));
+    if (tool.isEmpty())
+        return std::nullopt;
+    QProcess run;
+    run.start(tool, {QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("9999"), path});
+    if (!run.waitForFinished(30000) || run.exitCode() != 0)
+        return PdfPages{};
+    const std::string text = run.readAllStandardOutput().toStdString();
+    PdfPages out;
+    std::smatch m;
+    if (std::regex_search(text, m, std::regex(R"(Pages:\s+(\d+))")))
+        out.count = std::stoi(m[1]);
+    const std::regex size(R"(Page\s+\d+ size:\s+([0-9.]+) x ([0-9.]+) pts)");
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), size); it != std::sregex_iterator(); ++it)
+        out.sizes.emplace_back(std::stod((*it)[1]), std::stod((*it)[2]));
+    return out;
+}
+
+void expectPages(const QString& path, int count, QSizeF points)
+{
+    const PdfPages own = readPdfPages(path);
+    EXPECT_EQ(own.count, count) << path.toStdString();
+    ASSERT_EQ(own.sizes.size(), static_cast<size_t>(count));
+    for (const QSizeF& s : own.sizes) {
+        EXPECT_NEAR(s.width(), points.width(), 0.01);
+        EXPECT_NEAR(s.height(), points.height(), 0.01);
+    }
+    if (const std::optional<PdfPages> info = pdfinfoPages(path)) {
+        EXPECT_EQ(info->count, count);
+        ASSERT_EQ(info->sizes.size(), static_cast<size_t>(count));
+        for (const QSizeF& s : info->sizes) {
+            EXPECT_NEAR(s.width(), points.width(), 0.01);
+            EXPECT_NEAR(s.height(), points.height(), 0.01);
+        }
+    }
+}
+
+QString pdftoppm() { return QStandardPaths::findExecutable(QStringLiteral("pdftoppm")); }
+
+// One page of a PDF file rendered by pdftoppm, one pixel per dot of a `dpi` device, as
+// Format_RGB32. Poppler's raster output (Splash) cannot show an image exactly at one image pixel
+// per output pixel: it stretches every image over one more pixel than its box (floor of the far
+// edge + 1) and interpolates below 400 %; from 400 % up it replicates pixels. So the page is
+// rendered at four times the resolution and the centre of each 4 x 4 block is read.
+QImage renderPage(const QString& pdf, int page, int dpi, const QString& workDir)
+{
+    const QString prefix = workDir + QStringLiteral("/render");
+    QProcess run;
+    run.start(pdftoppm(), {QStringLiteral("-r"), QString::number(4 * dpi), QStringLiteral("-f"), QString::number(page),
+                           QStringLiteral("-l"), QString::number(page), QStringLiteral("-singlefile"), pdf, prefix});
+    if (!run.waitForFinished(120000) || run.exitCode() != 0)
+        return QImage();
+    const QImage big = QImage(prefix + QStringLiteral(".ppm")).convertToFormat(QImage::Format_RGB32);
+    QFile::remove(prefix + QStringLiteral(".ppm"));
+    QImage out(big.width() / 4, big.height() / 4, QImage::Format_RGB32);
+    for (int y = 0; y < out.height(); ++y)
+        for (int x = 0; x < out.width(); ++x)
+            out.setPixel(x, y, big.pixel(4 * x + 2, 4 * y + 2));
+    return out;
+}
+
+// Pixels of `got` that differ from `want` where both have them, with the first few listed.
+std::string pixelDifferences(const QImage& want, const QImage& got)
+{
+    int count = 0;
+    std::string first;
+    const int w = std::min(want.width(), got.width());
+    const int h = std::min(want.height(), got.height());
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const uint32_t a = want.pixel(x, y) & 0xFFFFFFu, b = got.pixel(x, y) & 0xFFFFFFu;
+            if (a != b && ++count <= 5) {
+                char buf[80];
+                std::snprintf(buf, sizeof buf, " (%d,%d) %06X != %06X", x, y, a, b);
+                first += buf;
+            }
+        }
+    return count == 0 ? std::string() : std::to_string(count) + " differ:" + first;
+}
+
+// A QtPrinterDevice that keeps a copy of each sheet it prints.
+class CapturingQtPrinter : public QtPrinterDevice {
+public:
+    using QtPrinterDevice::QtPrinterDevice;
+    std::vector<QImage> sheets;
+
+protected:
+    void emitSheet(QImage& sheet) override
+    {
+        sheets.push_back(sheet.copy());
+        QtPrinterDevice::emitSheet(sheet);
+    }
+};
+
+// Black dots and strokes scattered like text.
+void drawTextLike(Canvas& c, int seed)
+{
+    for (int y = 0; y < c.height(); ++y)
+        for (int x = 0; x < c.width(); ++x)
+            if (((x * 7 + y * 13 + seed) % 11 == 0 && (x / 9 + y / 17) % 3 != 0) || (y % 37 == 5 && x % 50 < 30))
+                c.setPixel(x, y, kBlack);
+}
+
+// Paper of exactly 3 x 2 inches: 216 x 144 points, whole dots at the usual resolutions.
+void setSmallPaper(QPrinter& printer)
+{
+    printer.setPageSize(QPageSize(QSizeF(76.2, 50.8), QPageSize::Millimeter, QString(), QPageSize::ExactMatch));
+}
+
+class QtPrinterPdf : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
+    QString path(const char* name) const { return dir_.path() + QLatin1Char('/') + QLatin1String(name); }
+    QTemporaryDir dir_;
+};
+
+TEST_F(QtPrinterPdf, PdfPrinterIsA4FullPage)
+{
+    const std::unique_ptr<QPrinter> printer = makePdfPrinter(path("a4.pdf").toStdString());
+    EXPECT_EQ(printer->outputFormat(), QPrinter::PdfFormat);
+    EXPECT_EQ(printer->outputFileName(), path("a4.pdf"));
+    EXPECT_EQ(printer->creator(), QStringLiteral("Velmora Reader"));
+    EXPECT_EQ(printer->pageLayout().pageSize().id(), QPageSize::A4);
+    EXPECT_TRUE(printer->fullPage());
+    QtPrinterDevice device(*printer, 300);
+    EXPECT_EQ(device.horzRes(), 2480);
+    EXPECT_EQ(device.vertRes(), 3508);
+    EXPECT_EQ(device.horzSize(), 210);
+    EXPECT_EQ(device.vertSize(), 297);
+    EXPECT_EQ(device.logPixelsX(), 300);
+    EXPECT_EQ(device.orientation(), PaperOrientation::Portrait);
+}
+
+TEST_F(QtPrinterPdf, OnePagePerSheet)
+{
+    const std::unique_ptr<QPrinter> printer = makePdfPrinter(path("pages.pdf").toStdString());
+    QtPrinterDevice device(*printer, 72);
+    device.beginDoc();
+    EXPECT_EQ(printer->resolution(), 72);
+    device.canvas().fillRect(IRect{10, 10, 100, 20}, kBlack);
+    device.newPage();
+    device.canvas().fillRect(IRect{10, 10, 100, 20}, 0x00AA00);
+    device.newPage();
+    device.endDoc();
+    EXPECT_EQ(device.sheetsEmitted(), 3);
+    EXPECT_FALSE(device.printing());
+    expectPages(path("pages.pdf"), 3, QSizeF(595, 842));
+
+    // A second job on the same printer writes the file again.
+    device.beginDoc();
+    device.endDoc();
+    expectPages(path("pages.pdf"), 1, QSizeF(595, 842));
+}
+
+TEST_F(QtPrinterPdf, LandscapeFollowsThePageLayout)
+{
+    const std::unique_ptr<QPrinter> printer = makePdfPrinter(path("landscape.pdf").toStdString());
+    QtPrinterDevice device(*printer, 150);
+    device.setOrientation(PaperOrientation::Landscape);
+    EXPECT_EQ(printer->pageLayout().orientation(), QPageLayout::Landscape);
+    EXPECT_EQ(device.orientation(), PaperOrientation::Landscape);
+    EXPECT_EQ(device.horzRes(), 1754);
+    EXPECT_EQ(device.vertRes(), 1240);
+    EXPECT_EQ(device.horzSize(), 297);
+    EXPECT_EQ(device.vertSize(), 210);
+    // A change made on the QPrinter (as by the print dialog) is seen at once.
+    printer->setPageOrientation(QPageLayout::Portrait);
+    EXPECT_EQ(device.orientation(), PaperOrientation::Portrait);
+    EXPECT_EQ(device.horzRes(), 1240);
+    printer->setPageOrientation(QPageLayout::Landscape);
+    device.beginDoc();
+    EXPECT_EQ(device.canvas().width(), 1754);
+    device.newPage();
+    device.endDoc();
+    expectPages(path("landscape.pdf"), 2, QSizeF(842, 595));
+}
+
+TEST_F(QtPrinterPdf, MarginsLeaveThePaintRectangle)
+{
+    const std::unique_ptr<QPrinter> printer = makePdfPrinter(path("margins.pdf").toStdString());
+    printer->setFullPage(false);
+    printer->setPageMargins(QMarginsF(10, 20, 10, 20), QPageLayout::Millimeter);
+    QtPrinterDevice device(*printer, 300);
+    EXPECT_EQ(device.horzSize(), 190);
+    EXPECT_EQ(device.vertSize(), 257);
+    EXPECT_EQ(device.horzRes(), 2244);  // 190 mm at 300 dpi
+    EXPECT_EQ(device.vertRes(), 3035);  // 257 mm
+}
+
+TEST_F(QtPrinterPdf, ReportsAnOutputItCannotOpen)
+{
+    const std::string bad = path("missing/out.pdf").toStdString();
+    const std::unique_ptr<QPrinter> printer = makePdfPrinter(bad);
+    QtPrinterDevice device(*printer, 96);
+    try {
+        device.beginDoc();
+        FAIL() << "no error";
+    } catch (const VError& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot print to " + bad);
+    }
+    EXPECT_FALSE(device.printing());
+}
+
+TEST_F(QtPrinterPdf, AbortLeavesNoFile)
+{
+    const std::unique_ptr<QPrinter> printer = makePdfPrinter(path("aborted.pdf").toStdString());
+    QtPrinterDevice device(*printer, 96);
+    device.beginDoc();
+    device.newPage();
+    device.abort();
+    EXPECT_FALSE(device.printing());
+    EXPECT_EQ(device.sheetsEmitted(), 1);
+    EXPECT_FALSE(QFileInfo::exists(path("aborted.pdf")));
+    // The printer can print again afterwards.
+    device.beginDoc();
+    device.endDoc();
+    expectPages(path("aborted.pdf"), 1, QSizeF(595, 842));
+}
+
+TEST_F(QtPrinterPdf, BlackAndWhiteSheetsComeBackExact)
+{
+    if (pdftoppm().isEmpty())
+        GTEST_SKIP() << "pdftoppm is not installed (poppler-utils)";
+    for (const int dpi : {300, 180}) {
+        const QString pdf = path("mono.pdf");
+        const std::unique_ptr<QPrinter> printer = makePdfPrinter(pdf.toStdString());
+        setSmallPaper(*printer);
+        CapturingQtPrinter device(*printer, dpi);
+        device.beginDoc();
+        drawTextLike(device.canvas(), 0);
+        device.newPage();
+        drawTextLike(device.canvas(), 5);
+        device.canvas().fillRect(IRect{0, 0, device.horzRes(), 3}, kBlack);
+        device.endDoc();
+        expectPages(pdf, 2, QSizeF(216, 144));
+        ASSERT_EQ(device.sheets.size(), 2u);
+        EXPECT_EQ(device.sheets[0].size(), QSize(dpi * 3, dpi * 2));
+        for (int page = 1; page <= 2; ++page) {
+            const QImage got = renderPage(pdf, page, dpi, dir_.path());
+            ASSERT_EQ(got.size(), QSize(dpi * 3, dpi * 2)) << dpi;
+            EXPECT_EQ(pixelDifferences(device.sheets[page - 1], got), "") << dpi << " dpi, page " << page;
+        }
+        // Sheets that are all black and white go as 1-bit images, nothing else.
+        QFile f(pdf);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        EXPECT_EQ(bytes.count("/BitsPerComponent 1"), 2) << dpi;
+        EXPECT_EQ(bytes.count("/BitsPerComponent 8"), 0) << dpi;
+        EXPECT_EQ(bytes.count("/DCTDecode"), 0);
+    }
+}
+
+TEST_F(QtPrinterPdf, ColourSheetsComeBackExact)
+{
+    if (pdftoppm().isEmpty())
+        GTEST_SKIP() << "pdftoppm is not installed (poppler-utils)";
+    for (const int dpi : {300, 150}) {
+        const QString pdf = path("colour.pdf");
+        const std::unique_ptr<QPrinter> printer = makePdfPrinter(pdf.toStdString());
+        setSmallPaper(*printer);
+        CapturingQtPrinter device(*printer, dpi);
+        device.beginDoc();
+        Canvas& c = device.canvas();
+        drawTextLike(c, 3);
+        const int w = c.width(), h = c.height();
+        // Greys only in the top rows, colours lower down, black text all over.
+        c.fillRect(IRect{20, 10, 200, 60}, 0x808080);
+        c.fillRect(IRect{300, 30, 320, 50}, 0xF0F0F0);
+        for (int y = h / 3; y < h / 2; ++y)
+            for (int x = 40; x < w - 40; ++x)
+                if ((x + y) % 3 != 0)
+                    c.setPixel(x, y, rgbColor(static_cast<uint8_t>(x), static_cast<uint8_t>(y * 3), static_cast<uint8_t>(x ^ y)));
+        c.fillRect(IRect{w - 30, h - 20, w, h}, 0xFF0000);
+        device.newPage();
+        // A sheet with colour and no black at all.
+        device.canvas().fillRect(IRect{5, 5, 50, 50}, 0x00FFFF);
+        device.endDoc();
+        expectPages(pdf, 2, QSizeF(216, 144));
+        for (int page = 1; page <= 2; ++page) {
+            const QImage got = renderPage(pdf, page, dpi, dir_.path());
+            ASSERT_EQ(got.size(), QSize(dpi * 3, dpi * 2)) << dpi;
+            EXPECT_EQ(pixelDifferences(device.sheets[page - 1], got), "") << dpi << " dpi, page " << page;
+        }
+        QFile f(pdf);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        const QByteArray bytes = f.readAll();
+        EXPECT_EQ(bytes.count("/DCTDecode"), 0);
+        // The grey band went as 8-bit grey, the colour bands as RGB.
+        EXPECT_EQ(bytes.count("/BitsPerComponent 8\n/ColorSpace /DeviceGray"), 1) << dpi;
+        EXPECT_EQ(bytes.count("/ColorSpace /DeviceRGB"), 3) << dpi;
+        EXPECT_EQ(bytes.count("/SMask"), bytes.count("/SMask /None"));  // no soft masks on images
+        // Printing put the job's colour mode back.
+        EXPECT_EQ(printer->colorMode(), QPrinter::Color);
+    }
+}
+
+TEST(SystemPrinters, NamesAndLookups)
+{
+    const std::vector<std::string> names = systemPrinterNames();
+    EXPECT_EQ(makeSystemPrinter("no such printer, surely"), nullptr);
+    for (const std::string& n : names) {
+        const std::unique_ptr<QPrinter> p = makeSystemPrinter(n);
+        ASSERT_NE(p, nullptr) << n;
+        EXPECT_EQ(p->outputFormat(), QPrinter::NativeFormat);
+        EXPECT_EQ(p->printerName().toStdString(), n);
+    }
+    if (names.empty()) {
+        EXPECT_EQ(makeSystemPrinter(""), nullptr);
+    }
+}
+
+} // namespace
+} // namespace vr
