@@ -336,8 +336,6 @@ void TDMemo::refreshTransparent()
         Painted = 0;
 }
 
-void TDMemo::print(PrinterDevice&, double, double) {}
-
 void TDMemo::changeScale(int m, int d) { PageObject::changeScale(m, d); }
 
 } // namespace vr
