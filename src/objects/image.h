@@ -41,6 +41,7 @@ public:
     void paint(Canvas& canvas, const PaintContext& ctx) override;
     void Print(PrinterDevice& printer, double horzScale, double vertScale);
     void print(PrinterDevice& printer, double sx, double sy) override { Print(printer, sx, sy); }
+    int printPass() const override { return InFront == 1 ? 2 : 1; }
     void dumpFields(JsonWriter& out) const override;
 
     uint8_t InFront = 0;

@@ -30,6 +30,7 @@ public:
     // Printer: points scaled by (sx, sy) from the stored points.
     void Print(Canvas& printerCanvas, double sx, double sy);
     void print(PrinterDevice& printer, double sx, double sy) override;
+    int printPass() const override { return 1; }
 
     void SetFirstPoint(int x, int y) { X1 = x; Y1 = y; }
     void SetSecondPoint(int x, int y) { X2 = x; Y2 = y; }

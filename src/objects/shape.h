@@ -29,6 +29,7 @@ public:
     // Printer: the figure scaled by (sx, sy); the printer pen width is added on the x axis only.
     void Print(Canvas& printerCanvas, double sx, double sy);
     void print(PrinterDevice& printer, double sx, double sy) override;
+    int printPass() const override { return InFront == 1 ? 2 : 1; }
 
     void dumpFields(JsonWriter& out) const override;
 

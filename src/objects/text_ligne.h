@@ -42,6 +42,7 @@ public:
     // no enlargement.
     void Print(Canvas& printerCanvas, double sx, double sy);
     void print(PrinterDevice& printer, double sx, double sy) override;
+    int printPass() const override { return 3; }
 
     // Erase (draw over in the page colour), replace the point, draw again.
     void MoveFirstPoint(Canvas& canvas, IPoint p, Color pageColor, double zoomFactor)

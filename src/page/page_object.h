@@ -45,6 +45,10 @@ public:
 
     // Printing with the driver's scale factors from page pixels to printer dots.
     virtual void print(PrinterDevice& printer, double sx, double sy) = 0;
+    // Which of the print driver's four layered passes prints the object: 1 pictures, shapes and
+    // lines under the rest; 2 pictures and shapes of the upper layer; 3 text of the lower layer;
+    // 4 text of the upper layer. 0: never printed.
+    virtual int printPass() const { return 0; }
 
     // The fields the object read, for the JSON dump (after "kind").
     virtual void dumpFields(JsonWriter& out) const = 0;

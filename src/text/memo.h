@@ -79,6 +79,7 @@ public:
     // Scrolling and page set-up: a transparent frame's next pass is a first pass again.
     void refreshTransparent() override;
     void print(PrinterDevice& printer, double sx, double sy) override;
+    int printPass() const override { return InFront == 1 ? 4 : 3; }
     void dumpFields(JsonWriter& out) const override;
     void changeScale(int m, int d) override;
 

@@ -12,12 +12,14 @@
 #include "page/surface.h"
 #include "text/records.h"
 #include "viewer/document_state.h"
+#include "viewer/print_driver.h"
 
 namespace vr {
 
 class TDMemo;
 class DocStream;
 class FontCatalogue;
+class PrinterDevice;
 
 // What the viewer asks of the window.
 class ViewerHost {
@@ -86,6 +88,10 @@ public:
     void OpenBtnClick();
     // Orientation and page size from the current printer; with none, A4 portrait.
     void ApplyPrinterPage(const std::optional<PrinterPage>& printer);
+    // The Print command: the range and copies the host's dialog answers, printed at 100 % zoom
+    // with the document's orientation; the zoom and the shown page come back afterwards, also
+    // when an object's print throws (the job is then aborted and the error passes on).
+    PrintOutcome Impression1Click(PrinterDevice& printer, PrintHost& host);
 
     // Pages.
     TSurfaceT& createnewpage(bool hidden);
