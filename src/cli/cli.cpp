@@ -3,10 +3,9 @@
 #include <cstdio>
 #include <ostream>
 
-#include <QCoreApplication>
-
+#include "cli/loaded_document.h"
+#include "cli/print_command.h"
 #include "core/errors.h"
-#include "gfx/font_catalogue.h"
 #include "core/fields.h"
 #include "viewer/dump.h"
 #include "viewer/render.h"
@@ -22,6 +21,17 @@ std::string usageText()
            "                                        write pages as PNG at ZOOM percent (30-200,\n"
            "                                        default 100); with more than one page OUT\n"
            "                                        must hold %d, replaced by the page number\n"
+           "  velmora-reader print [-f FIRST] [-l LAST] [-c COPIES] [-r DPI] [-P PRINTER] [--png]\n"
+           "                     FILE [OUT.pdf | OUT.png]\n"
+           "                                        print pages FIRST..LAST (default all), COPIES\n"
+           "                                        times, as the Print command does: to OUT.pdf\n"
+           "                                        (one PDF), to PNG sheets (--png or a .png OUT;\n"
+           "                                        more than one sheet needs %d, replaced by the\n"
+           "                                        sheet number), else to PRINTER or the default\n"
+           "                                        printer. Sheets are drawn at DPI (50-1200,\n"
+           "                                        default 300). With no printer installed and no\n"
+           "                                        OUT the sheets go to FILE's name with .pdf in\n"
+           "                                        the current folder\n"
            "  velmora-reader dump FILE              print the loaded document as JSON\n"
            "  velmora-reader --help | --version\n";
 }
@@ -38,34 +48,10 @@ bool parseNumber(const std::string& text, int& value)
     }
 }
 
-struct Loaded {
-    FontCatalogue fonts;
-    Viewer viewer;
-    std::optional<std::string> error;
-};
-
-// Loads as the window's start-up open does: the command-line document, no dialog.
-void load(Loaded& doc, const std::string& file)
-{
-    doc.viewer.commandLineDocument = file;
-    const std::string programFolder = QCoreApplication::applicationDirPath().toStdString() + "/";
-    doc.viewer.state.AppFolder = programFolder;
-    doc.fonts.loadFontsIn(programFolder + "QVLFonts/");
-    doc.viewer.fonts = &doc.fonts;
-    try {
-        doc.viewer.LoadDocument();
-        const std::string ext = documentExtension(file);
-        if (ext != ".VPG" && ext != ".VTX")
-            doc.error = "Not a Velmora document (.VPG, .VTX or .BOK): " + file;
-    } catch (const VError& e) {
-        doc.error = e.what();
-    }
-}
-
 int render(const CommandLine& cmd, std::ostream& err)
 {
-    Loaded doc;
-    load(doc, cmd.file);
+    LoadedDocument doc;
+    loadForCommandLine(doc, cmd.file);
     int status = kExitOk;
     if (doc.error) {
         err << doc.error.value() << '\n';
@@ -115,8 +101,8 @@ int render(const CommandLine& cmd, std::ostream& err)
 
 int dump(const CommandLine& cmd, std::ostream& out, std::ostream& err)
 {
-    Loaded doc;
-    load(doc, cmd.file);
+    LoadedDocument doc;
+    loadForCommandLine(doc, cmd.file);
     out << dumpDocument(doc.viewer, doc.error);
     if (doc.error) {
         err << doc.error.value() << '\n';
@@ -157,7 +143,7 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
         cmd.mode = CommandLine::Mode::Version;
         return cmd;
     }
-    if (verb != "render" && verb != "dump") {
+    if (verb != "render" && verb != "dump" && verb != "print") {
         if (!verb.empty() && verb[0] == '-') {
             usageError = "Unknown option " + verb;
             return std::nullopt;
@@ -169,14 +155,25 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
     std::vector<std::string> positional;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (verb == "render" && (a == "-f" || a == "-l" || a == "-z")) {
+        const bool pageOption = a == "-f" || a == "-l";
+        const bool renderOption = verb == "render" && (pageOption || a == "-z");
+        const bool printOption = verb == "print" && (pageOption || a == "-c" || a == "-r");
+        if (renderOption || printOption) {
             int value = 0;
             if (i + 1 >= args.size() || !parseNumber(args[i + 1], value)) {
                 usageError = "Option " + a + " needs a number";
                 return std::nullopt;
             }
             ++i;
-            (a == "-f" ? cmd.first : a == "-l" ? cmd.last : cmd.zoom) = value;
+            (a == "-f" ? cmd.first : a == "-l" ? cmd.last : a == "-z" ? cmd.zoom : a == "-c" ? cmd.copies : cmd.dpi) = value;
+        } else if (verb == "print" && a == "-P") {
+            if (i + 1 >= args.size() || args[i + 1].empty()) {
+                usageError = "Option -P needs a printer name";
+                return std::nullopt;
+            }
+            cmd.printer = args[++i];
+        } else if (verb == "print" && a == "--png") {
+            cmd.png = true;
         } else if (a.size() > 1 && a[0] == '-') {
             usageError = "Unknown option " + a;
             return std::nullopt;
@@ -193,16 +190,18 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
         cmd.file = positional[0];
         return cmd;
     }
+    if (cmd.first < 0 || cmd.last < 0) {
+        usageError = "Page numbers start at 1";
+        return std::nullopt;
+    }
+    if (verb == "print")
+        return finishPrintCommand(cmd, positional, usageError);
     if (positional.size() != 2) {
         usageError = "render needs FILE and OUT.png";
         return std::nullopt;
     }
     if (cmd.zoom < 30 || cmd.zoom > 200) {
         usageError = "The zoom must lie between 30 and 200";
-        return std::nullopt;
-    }
-    if (cmd.first < 0 || cmd.last < 0) {
-        usageError = "Page numbers start at 1";
         return std::nullopt;
     }
     cmd.mode = CommandLine::Mode::Render;
@@ -224,6 +223,8 @@ int runCommand(const CommandLine& cmd, std::ostream& out, std::ostream& err)
         return render(cmd, err);
     case CommandLine::Mode::Dump:
         return dump(cmd, out, err);
+    case CommandLine::Mode::Print:
+        return printCommand(cmd, out, err);
     case CommandLine::Mode::Window:
         break;
     }

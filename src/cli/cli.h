@@ -1,5 +1,6 @@
 // The command line: subcommands that load a document without a window and write what the window
-// would show (PNG pages) or what was read (JSON).
+// would show (PNG pages), what was read (JSON), or what a printer puts on paper (PDF, PNG sheets,
+// or a printer's queue).
 #pragma once
 #include <iosfwd>
 #include <optional>
@@ -12,12 +13,18 @@ namespace vr {
 enum ExitStatus { kExitOk = 0, kExitError = 1, kExitUsage = 2 };
 
 struct CommandLine {
-    enum class Mode { Window, Render, Dump, Help, Version } mode = Mode::Window;
+    enum class Mode { Window, Render, Dump, Print, Help, Version } mode = Mode::Window;
     std::string file;    // the document (the window's command-line argument)
-    std::string output;  // render: PNG path or pattern
+    std::string output;  // render: PNG path or pattern; print: PDF or PNG (pattern), or empty
     int first = 0;       // 0: from page 1
     int last = 0;        // 0: to the last page
     int zoom = 100;
+    // print
+    int copies = 1;
+    int dpi = kDefaultPrintDpi;
+    std::string printer;  // empty: the default printer
+    bool png = false;     // sheets as PNG images instead of a PDF
+    static constexpr int kDefaultPrintDpi = 300;
 };
 
 // Parses the arguments after the program name; a usage error yields nullopt and a message.

@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include "cli/cli.h"
@@ -148,4 +149,74 @@ TEST(CommandLineRun, HelpAndVersion)
     EXPECT_NE(r.out.find("velmora-reader render [-f FIRST] [-l LAST] [-z ZOOM] FILE OUT.png"), std::string::npos);
     r = run({"--version"});
     EXPECT_EQ(r.out.rfind("velmora-reader ", 0), 0u);
+}
+
+TEST(CommandLineParse, PrintOptions)
+{
+    std::string err;
+    auto c = parseCommandLine({"print", "-f", "2", "-l", "5", "-c", "3", "-r", "600", "a.VTX", "o.pdf"}, err);
+    ASSERT_TRUE(c) << err;
+    EXPECT_EQ(c->mode, CommandLine::Mode::Print);
+    EXPECT_EQ(c->first, 2);
+    EXPECT_EQ(c->last, 5);
+    EXPECT_EQ(c->copies, 3);
+    EXPECT_EQ(c->dpi, 600);
+    EXPECT_EQ(c->output, "o.pdf");
+    EXPECT_FALSE(c->png);
+    c = parseCommandLine({"print", "-P", "Office", "a.VTX"}, err);
+    ASSERT_TRUE(c);
+    EXPECT_EQ(c->printer, "Office");
+    EXPECT_EQ(c->dpi, 300);
+    EXPECT_TRUE(parseCommandLine({"print", "a.VTX", "S%d.PNG"}, err)->png);
+
+    const std::vector<std::pair<std::vector<std::string>, std::string>> bad = {
+        {{"print", "-c", "0", "a.VTX"}, "The number of copies must lie between 1 and 999"},
+        {{"print", "-r", "49", "a.VTX"}, "The resolution must lie between 50 and 1200 dpi"},
+        {{"print", "-r", "1201", "a.VTX"}, "The resolution must lie between 50 and 1200 dpi"},
+        {{"print", "--png", "a.VTX"}, "--png needs OUT.png"},
+        {{"print", "-P", "Office", "a.VTX", "o.pdf"}, "Give either -P PRINTER or OUT, not both"},
+        {{"print"}, "print needs FILE and at most one OUT"},
+        {{"print", "-z", "100", "a.VTX"}, "Unknown option -z"},
+    };
+    for (const auto& [args, message] : bad) {
+        EXPECT_FALSE(parseCommandLine(args, err)) << message;
+        EXPECT_EQ(err, message);
+    }
+}
+
+TEST_F(CliTest, PrintWritesSheetsInTheDriversOrder)
+{
+    VpgWriter w;
+    w.page("P1").line(LineRec(10, 10, 110, 10, 0x0000FF, 1));
+    w.page("P2").line(LineRec(10, 20, 110, 20, 0, 1));
+    vrtest::writeFile(path("d.VPG"), w.bytes());
+
+    // Two copies of both pages at 96 dpi: sheets 1, 2, 1, 2 of 794 x 1123 dots.
+    RunResult r = run({"print", "-c", "2", "-r", "96", path("d.VPG"), path("s%d.png")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (int sheet = 1; sheet <= 4; ++sheet) {
+        const QImage s(QString::fromStdString(path("s" + std::to_string(sheet) + ".png")));
+        ASSERT_EQ(s.size(), QSize(794, 1123)) << sheet;
+        // Scale 794 x 25.4 / (96 x 210) = 1.0004: the line of page 1 at y 10, of page 2 at y 20.
+        const bool firstPage = sheet % 2 == 1;
+        EXPECT_EQ(s.pixel(50, 10), firstPage ? qRgb(255, 0, 0) : qRgb(255, 255, 255)) << sheet;
+        EXPECT_EQ(s.pixel(50, 20), firstPage ? qRgb(255, 255, 255) : qRgb(0, 0, 0)) << sheet;
+    }
+    EXPECT_FALSE(std::filesystem::exists(path("s5.png")));
+
+    r = run({"print", "-r", "96", path("d.VPG"), path("one.png")});
+    EXPECT_EQ(r.status, kExitUsage);
+    EXPECT_EQ(r.err, "With more than one sheet the output name must hold %d\n");
+
+    // A PDF of the second page alone, one A4 page.
+    r = run({"print", "-f", "2", path("d.VPG"), path("out.pdf")});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::ifstream in(path("out.pdf"), std::ios::binary);
+    const std::string pdf((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(pdf.rfind("%PDF-", 0), 0u);
+    EXPECT_NE(pdf.find("/Count 1"), std::string::npos);
+
+    r = run({"print", "-f", "3", path("d.VPG"), path("none.pdf")});
+    EXPECT_EQ(r.status, kExitUsage);
+    EXPECT_EQ(r.err, "No pages in the range 3 to 2\n");
 }

@@ -1,0 +1,168 @@
+#include "cli/print_command.h"
+
+#include <QPrinter>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <unistd.h>
+
+#include "cli/loaded_document.h"
+#include "core/errors.h"
+#include "gfx/printer.h"
+#include "gfx/qt_printer.h"
+#include "viewer/print_driver.h"
+
+namespace vr {
+
+namespace {
+
+constexpr int kMinDpi = 50;
+constexpr int kMaxDpi = 1200;
+
+bool endsWithNoCase(const std::string& s, const std::string& tail)
+{
+    if (s.size() < tail.size())
+        return false;
+    for (size_t i = 0; i < tail.size(); ++i) {
+        const char c = s[s.size() - tail.size() + i];
+        if (static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c) != tail[i])
+            return false;
+    }
+    return true;
+}
+
+// The dialog's answer is the command line's range; progress goes to a terminal when there is one.
+class CommandLinePrintHost : public PrintHost {
+public:
+    CommandLinePrintHost(int first, int last, int copies, std::ostream* progressOut)
+        : first_(first), last_(last), copies_(copies), progressOut_(progressOut)
+    {
+    }
+    bool runPrintDialog(PrinterDevice&, PrintRange& range, int, int) override
+    {
+        range.from = first_;
+        range.to = last_ > 0 ? last_ : range.to;
+        range.copies = copies_;
+        return true;
+    }
+    bool progress(int done, int total) override
+    {
+        if (progressOut_) {
+            *progressOut_ << "\rPrinting: " << done << " of " << total << " sheets";
+            if (done == total)
+                *progressOut_ << '\n';
+            progressOut_->flush();
+        }
+        return true;
+    }
+
+private:
+    int first_, last_, copies_;
+    std::ostream* progressOut_;
+};
+
+} // namespace
+
+std::optional<CommandLine> finishPrintCommand(CommandLine cmd, const std::vector<std::string>& positional,
+                                              std::string& usageError)
+{
+    if (positional.empty() || positional.size() > 2) {
+        usageError = "print needs FILE and at most one OUT";
+        return std::nullopt;
+    }
+    if (cmd.copies < 1 || cmd.copies > 999) {
+        usageError = "The number of copies must lie between 1 and 999";
+        return std::nullopt;
+    }
+    if (cmd.dpi < kMinDpi || cmd.dpi > kMaxDpi) {
+        usageError = "The resolution must lie between 50 and 1200 dpi";
+        return std::nullopt;
+    }
+    cmd.mode = CommandLine::Mode::Print;
+    cmd.file = positional[0];
+    cmd.output = positional.size() == 2 ? positional[1] : std::string();
+    if (!cmd.output.empty() && endsWithNoCase(cmd.output, ".png"))
+        cmd.png = true;
+    if (cmd.png && cmd.output.empty()) {
+        usageError = "--png needs OUT.png";
+        return std::nullopt;
+    }
+    if (!cmd.output.empty() && !cmd.printer.empty()) {
+        usageError = "Give either -P PRINTER or OUT, not both";
+        return std::nullopt;
+    }
+    return cmd;
+}
+
+int printCommand(const CommandLine& cmd, std::ostream& out, std::ostream& err)
+{
+    LoadedDocument doc;
+    loadForCommandLine(doc, cmd.file);
+    int status = kExitOk;
+    if (doc.error) {
+        err << doc.error.value() << '\n';
+        status = kExitError;
+    }
+    Viewer& v = doc.viewer;
+    if (!v.state.CurrentPage || v.state.PageCount == 0) {
+        if (status == kExitOk)
+            err << "The document has no pages: " << cmd.file << '\n';
+        return kExitError;
+    }
+    const int first = cmd.first > 0 ? cmd.first : 1;
+    const int last = cmd.last > 0 ? cmd.last : v.state.PageCount;
+    if (first > last) {
+        err << "No pages in the range " << first << " to " << last << '\n';
+        return kExitUsage;
+    }
+    const long long sheets = (static_cast<long long>(last) - first + 1) * cmd.copies;
+
+    std::unique_ptr<QPrinter> qprinter;
+    std::unique_ptr<PrinterDevice> device;
+    try {
+        if (cmd.png) {
+            if (sheets > 1 && !outputNameFor(cmd.output, 1)) {
+                err << "With more than one sheet the output name must hold %d\n";
+                return kExitUsage;
+            }
+            const std::string pattern = cmd.output;
+            device = std::make_unique<PngSheetPrinter>(cmd.dpi, 210.0, 297.0, [pattern](int sheet) {
+                return outputNameFor(pattern, sheet).value_or(pattern);
+            });
+        } else {
+            std::string pdf = cmd.output;
+            if (pdf.empty()) {
+                qprinter = makeSystemPrinter(cmd.printer);
+                if (!qprinter && !cmd.printer.empty()) {
+                    err << "No printer named " << cmd.printer << '\n';
+                    return kExitError;
+                }
+                if (const auto names = systemPrinterNames(); !qprinter && !names.empty()) {
+                    err << "No default printer: name one with -P (";
+                    for (size_t i = 0; i < names.size(); ++i)
+                        err << (i ? ", " : "") << names[i];
+                    err << ")\n";
+                    return kExitError;
+                }
+                if (!qprinter) {
+                    // With no printer at all the sheets still go somewhere a user can print from.
+                    pdf = std::filesystem::path(cmd.file).stem().string() + ".pdf";
+                    err << "No printer is installed: printing to " << pdf << '\n';
+                }
+            }
+            if (!qprinter)
+                qprinter = makePdfPrinter(pdf);
+            device = std::make_unique<QtPrinterDevice>(*qprinter, cmd.dpi);
+        }
+        const bool terminal = &err == &std::cerr && isatty(STDERR_FILENO) == 1;
+        CommandLinePrintHost host(first, last, cmd.copies, terminal ? &err : nullptr);
+        v.Impression1Click(*device, host);
+    } catch (const std::exception& e) {
+        err << e.what() << '\n';
+        return kExitError;
+    }
+    (void)out;
+    return status;
+}
+
+} // namespace vr
