@@ -3,11 +3,13 @@
 #pragma once
 #include <string>
 
+#include "viewer/print_driver.h"
 #include "viewer/viewer.h"
 
 namespace vr {
 
-class AppDialogs : public ViewerHost {
+// The print dialog and the progress of a print job come from PrintHost.
+class AppDialogs : public ViewerHost, public PrintHost {
 public:
     // A confirmation message with Yes and No, or with Yes alone. The reader never uses the answer.
     virtual void confirm(const std::string& text, bool withNo) = 0;

@@ -24,6 +24,8 @@
 #include "app/key_discarder.h"
 #include "app/page_desk.h"
 #include "app/pictures.h"
+#include "app/window_printer.h"
+#include "gfx/printer.h"
 
 namespace vr {
 namespace {
@@ -74,7 +76,7 @@ QAction* separator(QMenu* menu, const char* name)
 } // namespace
 
 TFSVELMORA::TFSVELMORA(Viewer& viewer, AppDialogs& dialogs, const PrinterQuery& printer, QWidget* parent)
-    : QMainWindow(parent), viewer_(viewer), dialogs_(dialogs)
+    : QMainWindow(parent), viewer_(viewer), dialogs_(dialogs), printerFactory_(makeWindowPrinter)
 {
     setObjectName(QStringLiteral("FSVELMORA"));
     setFont(pixelFont(QStringLiteral("System"), 13, true));
@@ -383,7 +385,10 @@ void TFSVELMORA::OpenBtnClick()
 
 void TFSVELMORA::Impression1Click()
 {
-    dialogs_.inform("Printing is not available yet.");
+    runCommand([this] {
+        std::unique_ptr<PrinterDevice> printer = printerFactory_(viewer_.state.DocFileName);
+        viewer_.Impression1Click(*printer, dialogs_);
+    });
 }
 
 void TFSVELMORA::PrintSetup1Click()

@@ -3,6 +3,7 @@
 #pragma once
 #include <QMainWindow>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "app/dialogs.h"
@@ -24,12 +25,16 @@ class TFSVELMORA : public QMainWindow {
     Q_OBJECT
 public:
     using PrinterQuery = std::function<std::optional<PrinterPage>()>;
+    // The device the Print command prints on, for the document being shown.
+    using PrinterFactory = std::function<std::unique_ptr<PrinterDevice>(const std::string& docFileName)>;
 
     // Runs FormCreate: the viewer's defaults, the blank start page and the printer's page.
     TFSVELMORA(Viewer& viewer, AppDialogs& dialogs, const PrinterQuery& printer, QWidget* parent = nullptr);
     ~TFSVELMORA() override;
 
     PageDesk* desk() const { return desk_; }
+    // The system's printers by default (a PDF file when there is none).
+    void setPrinterFactory(PrinterFactory factory) { printerFactory_ = std::move(factory); }
 
     // Runs a command; an error it raises goes to the standard error report and the window
     // goes on.
@@ -52,7 +57,12 @@ private:
     void FormResize();
 
     void OpenBtnClick();
+public:
+    // File > Print: the print dialog, then the chosen pages on the printer; an error is reported
+    // and the page comes back as it was.
     void Impression1Click();
+
+private:
     void PrintSetup1Click();
     void SpeedButton1Click();
     void SpeedPanel1Click();
@@ -61,6 +71,7 @@ private:
 
     Viewer& viewer_;
     AppDialogs& dialogs_;
+    PrinterFactory printerFactory_;
     PageDesk* desk_ = nullptr;
     BevelPanel* speedPanel_ = nullptr;
     BevelPanel* statusBar_ = nullptr;

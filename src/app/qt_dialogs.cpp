@@ -2,12 +2,15 @@
 
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QApplication>
 #include <QPageSetupDialog>
+#include <QPrintDialog>
 #include <QPrinter>
 
 #include "app/about_box.h"
 #include "app/error_report.h"
 #include "app/fonts_window.h"
+#include "app/window_printer.h"
 
 namespace vr {
 
@@ -77,6 +80,54 @@ void QtDialogs::printerSetup()
     QPrinter printer;
     QPageSetupDialog dialog(&printer, parent());
     dialog.exec();
+}
+
+bool QtDialogs::runPrintDialog(PrinterDevice& printer, PrintRange& range, int minPage, int maxPage)
+{
+    auto* device = dynamic_cast<WindowPrinter*>(&printer);
+    if (!device)
+        return true;
+    QPrinter& qp = device->qprinter();
+    QPrintDialog dialog(&qp, parent());
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, true);
+    dialog.setMinMax(minPage, maxPage);
+    dialog.setFromTo(range.from, range.to);
+    dialog.setPrintRange(QAbstractPrintDialog::PageRange);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    // Whatever range option was chosen, the from and to pages are what prints.
+    if (qp.fromPage() > 0 && qp.toPage() >= qp.fromPage()) {
+        range.from = qp.fromPage();
+        range.to = qp.toPage();
+    }
+    // The copies are printed one after the other by the print command, not by the queue.
+    range.copies = std::max(1, qp.copyCount());
+    qp.setCopyCount(1);
+    return true;
+}
+
+bool QtDialogs::progress(int done, int total)
+{
+    if (done >= total) {
+        progress_.reset();
+        return true;
+    }
+    if (!progress_) {
+        progress_ = std::make_unique<QProgressDialog>(QStringLiteral("Printing..."), QStringLiteral("Cancel"), 0,
+                                                      total, parent());
+        progress_->setWindowTitle(QString::fromUtf8(kAppTitle));
+        progress_->setWindowModality(Qt::WindowModal);
+        progress_->setMinimumDuration(500);
+    }
+    progress_->setLabelText(QStringLiteral("Printing sheet %1 of %2").arg(done + 1).arg(total));
+    progress_->setValue(done);
+    QApplication::processEvents();
+    if (progress_->wasCanceled()) {
+        progress_.reset();
+        return false;
+    }
+    return true;
 }
 
 } // namespace vr

@@ -1,6 +1,8 @@
 // The real dialogs of the window and the start-up.
 #pragma once
 #include <QPointer>
+#include <QProgressDialog>
+#include <memory>
 #include <QWidget>
 
 #include "app/dialogs.h"
@@ -19,10 +21,13 @@ public:
     void showFontsWindow() override;
     void showAbout() override;
     void printerSetup() override;
+    bool runPrintDialog(PrinterDevice& printer, PrintRange& range, int minPage, int maxPage) override;
+    bool progress(int done, int total) override;
 
 private:
     QWidget* parent() const;
     QPointer<QWidget> window_;
+    std::unique_ptr<QProgressDialog> progress_;
 };
 
 // The open dialog's settings: initial file name and the three document filters.

@@ -29,6 +29,16 @@ struct FakeDialogs : vr::AppDialogs {
     void showFontsWindow() override { log.push_back("fonts"); }
     void showAbout() override { log.push_back("about"); }
     void printerSetup() override { log.push_back("printer setup"); }
+
+    std::optional<vr::PrintRange> printAnswer;  // none: the print dialog is cancelled
+    bool runPrintDialog(vr::PrinterDevice&, vr::PrintRange& range, int minPage, int maxPage) override
+    {
+        log.push_back("print:" + std::to_string(range.from) + "-" + std::to_string(range.to) + " of " +
+                      std::to_string(minPage) + "-" + std::to_string(maxPage));
+        if (printAnswer)
+            range = *printAnswer;
+        return printAnswer.has_value();
+    }
 };
 
 } // namespace vrtest

@@ -16,6 +16,8 @@
 
 #include "app/main_window.h"
 #include "app/page_desk.h"
+#include "app/window_printer.h"
+#include "gfx/printer.h"
 #include "fake_dialogs.h"
 #include "support/doc_writer.h"
 
@@ -23,8 +25,23 @@ using vrtest::FakeDialogs;
 
 namespace {
 
+// A 96-dpi printer whose finished sheets stay with the test.
+class KeptPrinter : public vr::MemoryPrinter {
+public:
+    explicit KeptPrinter(std::vector<QImage>& out) : MemoryPrinter(96), out_(out) {}
+    void endDoc() override
+    {
+        out_ = sheets();
+        MemoryPrinter::endDoc();
+    }
+
+private:
+    std::vector<QImage>& out_;
+};
+
 struct WindowSite {
     QTemporaryDir dir;
+    std::vector<QImage> sheets;
     FakeDialogs dialogs;
     vr::Viewer viewer{&dialogs};
     std::optional<vr::PrinterPage> printer;
@@ -33,6 +50,7 @@ struct WindowSite {
     explicit WindowSite(std::optional<vr::PrinterPage> p = std::nullopt) : printer(p)
     {
         window = std::make_unique<vr::TFSVELMORA>(viewer, dialogs, [this] { return printer; });
+        window->setPrinterFactory([this](const std::string&) { return std::make_unique<KeptPrinter>(sheets); });
         window->resize(1000, 700);
     }
     bool showActive()
@@ -328,12 +346,42 @@ private slots:
         QTest::mouseClick(site.child<QToolButton>("SpeedButton14"), Qt::LeftButton);
         site.action("PrintSetup1")->trigger();
         site.action("About1")->trigger();
-        const std::vector<std::string> expected = {"open", "open", "inform:Printing is not available yet.",
-                                                   "inform:Printing is not available yet.", "printer setup", "about"};
+        // With no page (the open was cancelled) there is nothing to print and no print dialog.
+        const std::vector<std::string> expected = {"open", "open", "printer setup", "about"};
         QCOMPARE(site.dialogs.log, expected);
         // The cancelled open left no page and no tab.
         QVERIFY(site.viewer.state.CurrentPage == nullptr);
         QCOMPARE(site.tabs()->count(), 0);
+    }
+
+    void printCommandPrintsTheChosenPagesAndKeepsTheView()
+    {
+        WindowSite site;
+        site.window->show();
+        site.load(site.document("three.VPG", 3));
+        site.viewer.SetZoom(150);
+        site.dialogs.printAnswer = vr::PrintRange{2, 3, 2};
+        site.action("Print1")->trigger();
+        QCOMPARE(site.dialogs.log, std::vector<std::string>{"print:1-3 of 1-200"});
+        QCOMPARE(site.sheets.size(), size_t(4));
+        QCOMPARE(site.sheets[0].size(), QSize(794, 1123));
+        QCOMPARE(site.viewer.state.ZoomPercent, 150);
+        QCOMPARE(site.child<QComboBox>("CBZoom")->currentText(), QString("150"));
+        QVERIFY(site.viewer.state.CurrentPage->visible);
+    }
+
+    void withoutAnyPrinterThePrintCommandWritesAPdf()
+    {
+        qputenv("CUPS_SERVER", "127.0.0.1:9");  // no print server answers there
+        std::unique_ptr<vr::PrinterDevice> device = vr::makeWindowPrinter("/archive/Letter.VTX");
+        qunsetenv("CUPS_SERVER");
+        auto* printer = dynamic_cast<vr::WindowPrinter*>(device.get());
+        QVERIFY(printer);
+        if (printer->qprinter().outputFormat() != QPrinter::PdfFormat)
+            QSKIP("a printer is reachable here without a print server");
+        QVERIFY(printer->qprinter().outputFileName().endsWith("/Letter.pdf"));
+        QCOMPARE(printer->horzSize(), 210);
+        QCOMPARE(printer->vertSize(), 297);
     }
 
     void exitShortcutClosesWhileDocumentShown()
