@@ -6,7 +6,9 @@
 
 #include "core/doc_stream.h"
 #include "core/errors.h"
+#include "gfx/printer.h"
 #include "viewer/dump.h"
+#include "viewer/print_driver.h"
 #include "viewer/render.h"
 #include "viewer/viewer.h"
 
@@ -31,5 +33,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // Paint a small corner of the first page to run every object's drawing on what was read.
     if (!viewer.pages().empty())
         (void)vr::renderPageArea(*viewer.pages().front(), 1.0, vr::IRect{0, 0, 64, 64});
+    // And print it on a small sheet at a low resolution: the objects' printing runs on the same
+    // data, at scale factors other than 1.
+    if (!viewer.pages().empty()) {
+        vr::MemoryPrinter printer(24, 60.0, 60.0);
+        printer.beginDoc();
+        try {
+            vr::PrintPageObjects(*viewer.pages().front(), printer, vr::PrintScaleFor(printer, 96));
+        } catch (const vr::VError&) {
+        }
+        printer.endDoc();
+    }
     return 0;
 }

@@ -307,6 +307,9 @@ TDMemo& Viewer::CreateNewMemo()
     memo->top = 40;
     memo->width = page.width - 80;
     memo->height = page.height - 80;
+    // Its columns span that width: text pages store no frame width, and lines set from the
+    // column's right edge (printing) would otherwise end left of the frame, off the sheet.
+    memo->LayoutWidth = memo->width;
     return static_cast<TDMemo&>(page.add(std::move(memo)));
 }
 

@@ -211,6 +211,22 @@ TEST_F(PrintDriverTest, ZoomAndPageComeBackAfterCancelStopAndFailure)
     EXPECT_TRUE(viewer.state.CurrentPage->visible);
 }
 
+TEST_F(PrintDriverTest, TextPagesPrintFromTheFramesRightMargin)
+{
+    vrtest::RunRec run;
+    run.text = "ABC";
+    vrtest::Bytes records = vrtest::textLineRecord("0", "1", "0", "4");
+    vrtest::append(records, vrtest::runRecord(run));
+    ASSERT_EQ(open(write("t.VTX", vrtest::vtxDocument("0", "1", vrtest::textPage("1", "1", records)))), "");
+    host.answer = PrintRange{1, 1, 1};
+    viewer.Impression1Click(printer, host);
+    // The column's right edge is 40 + 714 - 5 = 749 screen pixels, Round(749 x 6.2562) = 4686
+    // dots; the run is 3 x 8 dots wide on this printer. Its line hangs from the frame top,
+    // Round(40 x 6.2590) = 250.
+    EXPECT_EQ(only(printer.events(), "text"),
+              (std::vector<std::string>{"begin", "text 4662,250 font=QV_Hazel/14/0 #000000 \"ABC\" opaque=#ffffff", "end"}));
+}
+
 TEST(PrintScale, DeviceFiguresOverScreenResolution)
 {
     LogPrinter p;
