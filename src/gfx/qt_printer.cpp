@@ -141,6 +141,9 @@ std::unique_ptr<QPrinter> makeSystemPrinter(const std::string& name)
     auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
     if (printer->outputFormat() != QPrinter::NativeFormat || !printer->isValid())
         return nullptr;
+    // The printable area is what the printer can reach, not Qt's default margins: sheets then
+    // start at the same place on paper as they did on the documents' platform.
+    printer->setPageMargins(printer->pageLayout().minimumMargins(), printer->pageLayout().units());
     return printer;
 }
 
