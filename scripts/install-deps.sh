@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev libgl-dev              # Qt 6 Core, Gui, Widgets, PrintSupport, Test
   libjpeg62-turbo-dev libgif-dev      # picture decoders
   libjpeg-turbo-progs                 # djpeg, the reference the JPEG tests compare with
+  poppler-utils                       # pdfinfo and pdftoppm, to check the PDFs printing writes
   libgtest-dev libbenchmark-dev       # tests and benchmarks
   fontconfig fonts-dejavu-core        # a known font for the window and test rendering
   xvfb xauth                          # a virtual display for window runs without one
