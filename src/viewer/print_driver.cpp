@@ -90,19 +90,19 @@ PrintOutcome Viewer::Impression1Click(PrinterDevice& printer, PrintHost& host)
     printer.setOrientation(documentOrientation(state));
     TSurfaceT* const shown = state.CurrentPage;
     shown->visible = false;
+    const PrintScale scale = PrintScaleFor(printer, state.PixelsPerInch);
+    const PictureFolders folders{state.AppFolder, state.DocFolder};
+    const int copies = std::max(range.copies, 1);
+    const int64_t perCopy = range.to >= range.from ? static_cast<int64_t>(range.to) - range.from + 1 : 0;
+    const int total = static_cast<int>(std::min<int64_t>(perCopy * copies, INT32_MAX));
     printer.beginDoc();
     try {
-        const PrintScale scale = PrintScaleFor(printer, state.PixelsPerInch);
-        const PictureFolders folders{state.AppFolder, state.DocFolder};
-        const int copies = std::max(range.copies, 1);
-        const int64_t perCopy = range.to >= range.from ? static_cast<int64_t>(range.to) - range.from + 1 : 0;
-        const int total = static_cast<int>(std::min<int64_t>(perCopy * copies, INT32_MAX));
         int done = 0;
         for (int copy = 1; copy <= copies; ++copy) {
             for (int64_t n = range.from; n <= range.to; ++n) {
                 if (!host.progress(done++, total)) {
                     printer.abort();
-                    state.CurrentPage = shown;
+                    host.progress(total, total);
                     return PrintOutcome::Stopped;
                 }
                 // A page number the document lacks prints the page shown before printing.
@@ -118,13 +118,13 @@ PrintOutcome Viewer::Impression1Click(PrinterDevice& printer, PrintHost& host)
                 printer.newPage();
         }
         printer.endDoc();
-        host.progress(total, total);
     } catch (...) {
         // The job ends unfinished; the error goes on to the error report.
         printer.abort();
-        state.CurrentPage = shown;
+        host.progress(total, total);
         throw;
     }
+    host.progress(total, total);
     return PrintOutcome::Printed;
 }
 

@@ -28,7 +28,7 @@ public:
     // pages minPage..maxPage allowed. False when the user cancels.
     virtual bool runPrintDialog(PrinterDevice& printer, PrintRange& range, int minPage, int maxPage) = 0;
     // Called before each sheet is drawn with the number of sheets done, and once more with
-    // done = total when the job is complete. False stops the job.
+    // done = total when the job ends (complete, stopped or failed). False stops the job.
     virtual bool progress(int done, int total) { return done <= total; }
 };
 

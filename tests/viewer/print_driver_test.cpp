@@ -205,6 +205,7 @@ TEST_F(PrintDriverTest, ZoomAndPageComeBackAfterCancelStopAndFailure)
     viewer.state.CurrentPage->add(std::make_unique<ThrowingObject>());
     EXPECT_THROW(viewer.Impression1Click(printer, host), std::runtime_error);
     EXPECT_EQ(printer.events().back(), "abort");
+    EXPECT_EQ(host.progressLog.back(), "2/2");  // the window's progress dialog closes
     EXPECT_FALSE(printer.printing());
     EXPECT_EQ(viewer.state.ZoomPercent, 150);
     EXPECT_EQ(viewer.state.CurrentPage->pageNumber, 1);
