@@ -2,18 +2,19 @@
 
 #include <QPageLayout>
 #include <QPrinter>
-#include <QPrinterInfo>
 #include <cmath>
+
+#include "gfx/qt_printer.h"
 
 namespace vr {
 
 std::optional<PrinterPage> defaultPrinterPage()
 {
-    const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull())
+    // The same printable area the Print command prints on.
+    const std::unique_ptr<QPrinter> printer = makeSystemPrinter("");
+    if (!printer)
         return std::nullopt;
-    QPrinter printer(info, QPrinter::ScreenResolution);
-    const QPageLayout layout = printer.pageLayout();
+    const QPageLayout layout = printer->pageLayout();
     const QRectF area = layout.paintRect(QPageLayout::Millimeter);
     PrinterPage page;
     page.landscape = layout.orientation() == QPageLayout::Landscape;
