@@ -12,29 +12,11 @@
 
 #include "core/doc_stream.h"
 #include "gfx/qt_printer.h"
+#include "largest_text_document.h"
 #include "support/doc_writer.h"
 #include "viewer/viewer.h"
 
 namespace {
-
-// 999 pages, each one frame of 40 lines of three runs set from the right margin.
-vrtest::Bytes largestTextDocument()
-{
-    vrtest::Bytes records;
-    for (int l = 0; l < 40; ++l)
-        vrtest::append(records, vrtest::textLineRecord(std::to_string(l * 3), "3", "0", "4"));
-    for (int r = 0; r < 120; ++r) {
-        vrtest::RunRec run;
-        run.text = r % 3 == 0 ? "\xC7\xE1\xD3\xE1\xC7\xE3 \xDA\xE1\xED\xDF\xE3" : "\xD9\xE1\xED\xDF\xE3 \xC7\xE1\xD3";
-        run.size = r % 3 == 1 ? "16" : "14";
-        run.style = r % 3 == 2 ? "1" : "0";
-        vrtest::append(records, vrtest::runRecord(run));
-    }
-    vrtest::Bytes pages;
-    for (int p = 0; p < 999; ++p)
-        vrtest::append(pages, vrtest::textPage("40", "120", records));
-    return vrtest::vtxDocument("0", "999", pages);
-}
 
 double residentMB()
 {
@@ -59,7 +41,7 @@ struct WholeRange : vr::PrintHost {
 
 void BM_PrintLargestTextDocumentToPdf(benchmark::State& st)
 {
-    const vrtest::Bytes bytes = largestTextDocument();
+    const vrtest::Bytes& bytes = largestTextDocument();
     QTemporaryDir dir;
     vr::Viewer v;
     vr::DocStream s = vr::DocStream::fromMemory(bytes);

@@ -51,24 +51,12 @@ bool parseNumber(const std::string& text, int& value)
 int render(const CommandLine& cmd, std::ostream& err)
 {
     LoadedDocument doc;
-    loadForCommandLine(doc, cmd.file);
-    int status = kExitOk;
-    if (doc.error) {
-        err << doc.error.value() << '\n';
-        status = kExitError;
-    }
+    const PageRangeCheck range = loadWithRange(doc, cmd.file, cmd.first, cmd.last, err);
+    if (!range.usable)
+        return range.status;
+    int status = range.status;
+    const int first = range.first, last = range.last;
     Viewer& v = doc.viewer;
-    if (!v.state.CurrentPage || v.state.PageCount == 0) {
-        if (status == kExitOk)
-            err << "The document has no pages: " << cmd.file << '\n';
-        return kExitError;
-    }
-    const int first = cmd.first > 0 ? cmd.first : 1;
-    const int last = cmd.last > 0 ? cmd.last : v.state.PageCount;
-    if (first > last) {
-        err << "No pages in the range " << first << " to " << last << '\n';
-        return kExitUsage;
-    }
     if (first != last && !outputNameFor(cmd.output, first)) {
         err << "With more than one page the output name must hold %d\n";
         return kExitUsage;

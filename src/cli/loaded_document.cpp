@@ -1,6 +1,9 @@
 #include "cli/loaded_document.h"
 
 #include <QCoreApplication>
+#include <ostream>
+
+#include "cli/cli.h"
 
 #include "core/errors.h"
 
@@ -21,6 +24,33 @@ void loadForCommandLine(LoadedDocument& doc, const std::string& file)
     } catch (const VError& e) {
         doc.error = e.what();
     }
+}
+
+PageRangeCheck loadWithRange(LoadedDocument& doc, const std::string& file, int first, int last, std::ostream& err)
+{
+    loadForCommandLine(doc, file);
+    PageRangeCheck check;
+    check.status = kExitOk;
+    if (doc.error) {
+        err << doc.error.value() << '\n';
+        check.status = kExitError;
+    }
+    const DocumentState& s = doc.viewer.state;
+    if (!s.CurrentPage || s.PageCount == 0) {
+        if (check.status == kExitOk)
+            err << "The document has no pages: " << file << '\n';
+        check.status = kExitError;
+        return check;
+    }
+    check.first = first > 0 ? first : 1;
+    check.last = last > 0 ? last : s.PageCount;
+    if (check.first > check.last) {
+        err << "No pages in the range " << check.first << " to " << check.last << '\n';
+        check.status = kExitUsage;
+        return check;
+    }
+    check.usable = true;
+    return check;
 }
 
 } // namespace vr
