@@ -2,7 +2,6 @@
 // shadows.
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 
 #include "page/surface.h"
 #include "text/memo.h"
@@ -81,12 +80,3 @@ void BM_PaintShadowedRuns(benchmark::State& st)
 BENCHMARK(BM_PaintShadowedRuns)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}

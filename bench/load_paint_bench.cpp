@@ -2,7 +2,6 @@
 // and painting one of its pages.
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 
 #include "core/doc_stream.h"
 #include "largest_text_document.h"
@@ -74,12 +73,3 @@ void BM_PaintPage(benchmark::State& st)
 BENCHMARK(BM_PaintPage)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}

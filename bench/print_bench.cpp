@@ -3,7 +3,6 @@
 // between the 100th and the last sheet (sheets are released as they are emitted).
 #include <benchmark/benchmark.h>
 
-#include <QGuiApplication>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <fstream>
@@ -68,13 +67,3 @@ void BM_PrintLargestTextDocumentToPdf(benchmark::State& st)
 BENCHMARK(BM_PrintLargestTextDocumentToPdf)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -10,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include <QGuiApplication>
 #include <QImage>
 #include <QPrinter>
 #include <QTemporaryDir>
@@ -169,14 +168,3 @@ void BM_ManySheetsMemory(benchmark::State& st)
 BENCHMARK(BM_ManySheetsMemory)->Arg(300)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include <QGuiApplication>
 #include <QImage>
 
 #include "drawing/text_shadow.h"
@@ -81,14 +80,3 @@ void BM_FontBuild(benchmark::State& st)
 BENCHMARK(BM_FontBuild)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -14,33 +14,6 @@ namespace {
 
 constexpr char kMarker = '\xFC';
 
-// Text output with the brush as the text's background, as the platform's canvas did: a solid
-// brush puts a box of its colour behind the text, a clear brush none.
-void textOnBrush(Canvas& c, int x, int y, const std::string& s)
-{
-    c.opaqueBackground = c.brush.style == BrushStyle::Solid;
-    c.backgroundColor = c.brush.color;
-    c.textOut(x, y, s);
-}
-
-// Keeps the canvas's text background mode, which the saved drawing state does not hold.
-class BackgroundModeSaver {
-public:
-    explicit BackgroundModeSaver(Canvas& c) : c_(c), opaque_(c.opaqueBackground), color_(c.backgroundColor) {}
-    ~BackgroundModeSaver()
-    {
-        c_.opaqueBackground = opaque_;
-        c_.backgroundColor = color_;
-    }
-    BackgroundModeSaver(const BackgroundModeSaver&) = delete;
-    BackgroundModeSaver& operator=(const BackgroundModeSaver&) = delete;
-
-private:
-    Canvas& c_;
-    bool opaque_;
-    Color color_;
-};
-
 bool pictureShown(const TDMemo& m) { return m.BackImageWidth > 1 && !m.BackImage.isNull(); }
 
 int zoomed(double v, double zoomFactor) { return roundHalfEven(v * zoomFactor); }
@@ -121,6 +94,13 @@ void paintRun(TDMemo& m, TextMeasurer& measure, const TDLigne& line, const TDCha
 }
 
 } // namespace
+
+void textOnBrush(Canvas& c, int x, int y, const std::string& s)
+{
+    c.opaqueBackground = c.brush.style == BrushStyle::Solid;
+    c.backgroundColor = c.brush.color;
+    c.textOut(x, y, s);
+}
 
 const TextMetrics& TextMeasurer::metrics(const std::string& face, int pointSize, uint8_t style)
 {

@@ -29,32 +29,8 @@ bool beginsWith(const std::string& s, char c) { return !s.empty() && s.front() =
 bool endsWith(const std::string& s, char c) { return !s.empty() && s.back() == c; }
 void dropElongations(std::string& s) { std::erase(s, kElongation); }
 
-// Text output with the brush as the text's background, as the platform's canvas did: a solid
-// brush puts a box of its colour behind the text, a clear brush none.
-void textOnBrush(Canvas& c, int64_t x, int64_t y, const std::string& s)
-{
-    c.opaqueBackground = c.brush.style == BrushStyle::Solid;
-    c.backgroundColor = c.brush.color;
-    c.textOut(coord(x), coord(y), s);
-}
-
-// Keeps the canvas's text background mode, which is no part of the pen and brush the callers set.
-class BackgroundModeKeeper {
-public:
-    explicit BackgroundModeKeeper(Canvas& c) : c_(c), opaque_(c.opaqueBackground), color_(c.backgroundColor) {}
-    ~BackgroundModeKeeper()
-    {
-        c_.opaqueBackground = opaque_;
-        c_.backgroundColor = color_;
-    }
-    BackgroundModeKeeper(const BackgroundModeKeeper&) = delete;
-    BackgroundModeKeeper& operator=(const BackgroundModeKeeper&) = delete;
-
-private:
-    Canvas& c_;
-    bool opaque_;
-    Color color_;
-};
+// Text at printer coordinates, kept within the canvas's integer range.
+void textOnBrush(Canvas& c, int64_t x, int64_t y, const std::string& s) { vr::textOnBrush(c, coord(x), coord(y), s); }
 
 } // namespace
 
@@ -262,7 +238,7 @@ void FramePrinter::printBackground(const IRect& rect)
 void FramePrinter::Print(int32_t dx, int32_t dy)
 {
     Canvas& sheet = printer_.canvas();
-    BackgroundModeKeeper keep(sheet);
+    BackgroundModeSaver keep(sheet);
     const int64_t frameLeft = static_cast<int64_t>(frame_.left) + dx;
     const int64_t frameTop = static_cast<int64_t>(frame_.top) + dy;
     const int64_t px = coord(frameLeft * horz_), py = coord(frameTop * vert_);
