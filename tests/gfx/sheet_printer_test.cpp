@@ -556,6 +556,23 @@ TEST_F(QtPrinterPdf, AbortLeavesNoFile)
     expectPages(path("aborted.pdf"), 1, QSizeF(595, 842));
 }
 
+// Every page of `pdf` rendered back must be the sheet it was printed from; answers the file's
+// bytes for checks of how the images went in.
+QByteArray expectSheetsBack(const QString& pdf, const std::vector<QImage>& sheets, int dpi, const QString& workDir)
+{
+    for (int page = 1; page <= static_cast<int>(sheets.size()); ++page) {
+        const QImage got = renderPage(pdf, page, dpi, workDir);
+        EXPECT_EQ(got.size(), QSize(dpi * 3, dpi * 2)) << dpi;
+        if (got.size() == QSize(dpi * 3, dpi * 2))
+            EXPECT_EQ(pixelDifferences(sheets[static_cast<size_t>(page) - 1], got), "") << dpi << " dpi, page " << page;
+    }
+    QFile f(pdf);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    EXPECT_EQ(bytes.count("/DCTDecode"), 0);  // never JPEG
+    return bytes;
+}
+
 TEST_F(QtPrinterPdf, BlackAndWhiteSheetsComeBackExact)
 {
     if (pdftoppm().isEmpty())
@@ -574,18 +591,10 @@ TEST_F(QtPrinterPdf, BlackAndWhiteSheetsComeBackExact)
         expectPages(pdf, 2, QSizeF(216, 144));
         ASSERT_EQ(device.sheets.size(), 2u);
         EXPECT_EQ(device.sheets[0].size(), QSize(dpi * 3, dpi * 2));
-        for (int page = 1; page <= 2; ++page) {
-            const QImage got = renderPage(pdf, page, dpi, dir_.path());
-            ASSERT_EQ(got.size(), QSize(dpi * 3, dpi * 2)) << dpi;
-            EXPECT_EQ(pixelDifferences(device.sheets[page - 1], got), "") << dpi << " dpi, page " << page;
-        }
+        const QByteArray bytes = expectSheetsBack(pdf, device.sheets, dpi, dir_.path());
         // Sheets that are all black and white go as 1-bit images, nothing else.
-        QFile f(pdf);
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        const QByteArray bytes = f.readAll();
         EXPECT_EQ(bytes.count("/BitsPerComponent 1"), 2) << dpi;
         EXPECT_EQ(bytes.count("/BitsPerComponent 8"), 0) << dpi;
-        EXPECT_EQ(bytes.count("/DCTDecode"), 0);
     }
 }
 
@@ -615,15 +624,7 @@ TEST_F(QtPrinterPdf, ColourSheetsComeBackExact)
         device.canvas().fillRect(IRect{5, 5, 50, 50}, 0x00FFFF);
         device.endDoc();
         expectPages(pdf, 2, QSizeF(216, 144));
-        for (int page = 1; page <= 2; ++page) {
-            const QImage got = renderPage(pdf, page, dpi, dir_.path());
-            ASSERT_EQ(got.size(), QSize(dpi * 3, dpi * 2)) << dpi;
-            EXPECT_EQ(pixelDifferences(device.sheets[page - 1], got), "") << dpi << " dpi, page " << page;
-        }
-        QFile f(pdf);
-        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-        const QByteArray bytes = f.readAll();
-        EXPECT_EQ(bytes.count("/DCTDecode"), 0);
+        const QByteArray bytes = expectSheetsBack(pdf, device.sheets, dpi, dir_.path());
         // The grey band went as 8-bit grey, the colour bands as RGB.
         EXPECT_EQ(bytes.count("/BitsPerComponent 8\n/ColorSpace /DeviceGray"), 1) << dpi;
         EXPECT_EQ(bytes.count("/ColorSpace /DeviceRGB"), 3) << dpi;
