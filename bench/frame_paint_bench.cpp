@@ -2,7 +2,6 @@
 // shadows.
 #include <benchmark/benchmark.h>
 
-
 #include "page/surface.h"
 #include "text/memo.h"
 #include "viewer/render.h"
@@ -34,11 +33,13 @@ std::unique_ptr<vr::TSurfaceT> textPage(int shadowedRuns)
     memo->height = kPageHeight - 80;
     memo->LayoutWidth = memo->width;
     memo->LeftMargin = memo->RightMargin = 5;
-    memo->Effects = {vr::TextEffect{0, 3, 45, 0x808080, "0", 0, 0, 0, 0}, vr::TextEffect{1, 2, 2, 0xC0C0C0, "2", 0, 0, 0, 0}};
+    memo->Effects = {vr::TextEffect{0, 3, 45, 0x808080, "0", 0, 0, 0, 0},
+                     vr::TextEffect{1, 2, 2, 0xC0C0C0, "2", 0, 0, 0, 0}};
     const int lines = shadowedRuns > 0 ? 10 : 46, runsPerLine = shadowedRuns > 0 ? 2 : 6;
     int shadowed = 0;
     for (int l = 0; l < lines; ++l) {
-        memo->Lines.emplace_back(static_cast<int32_t>(memo->Runs.size()), runsPerLine, 2 + l * (shadowedRuns ? 90 : 22), 1);
+        memo->Lines.emplace_back(static_cast<int32_t>(memo->Runs.size()), runsPerLine, 2 + l * (shadowedRuns ? 90 : 22),
+                                 1);
         int x = memo->width - 5;
         for (int r = 0; r < runsPerLine; ++r) {
             const int size = shadowedRuns ? 28 : 12 + (r % 3) * 2;
@@ -79,4 +80,4 @@ void BM_PaintShadowedRuns(benchmark::State& st)
 }
 BENCHMARK(BM_PaintShadowedRuns)->Unit(benchmark::kMillisecond);
 
-} // namespace
+}  // namespace

@@ -2,7 +2,6 @@
 // and painting one of its pages.
 #include <benchmark/benchmark.h>
 
-
 #include "core/doc_stream.h"
 #include "largest_text_document.h"
 #include "support/doc_writer.h"
@@ -44,7 +43,6 @@ void BM_LoadLargestDocument(benchmark::State& st)
 }
 BENCHMARK(BM_LoadLargestDocument)->Unit(benchmark::kMillisecond);
 
-
 void BM_LoadLargestTextDocument(benchmark::State& st)
 {
     const vrtest::Bytes& bytes = largestTextDocument();
@@ -72,4 +70,4 @@ void BM_PaintPage(benchmark::State& st)
 }
 BENCHMARK(BM_PaintPage)->Arg(100)->Arg(200)->Unit(benchmark::kMillisecond);
 
-} // namespace
+}  // namespace

@@ -24,4 +24,4 @@ BENCHMARK(BM_FillBackgroundPattern)
     ->ArgsProduct({{0, 7, 9, 10, 11, 13, 19, 23}, {1, 5}})
     ->Unit(benchmark::kMillisecond);
 
-} // namespace
+}  // namespace

@@ -58,7 +58,8 @@ void BM_PrintLargestTextDocumentToPdf(benchmark::State& st)
     }
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    st.counters["pages_per_s"] = benchmark::Counter(999.0 * static_cast<double>(st.iterations()), benchmark::Counter::kIsRate);
+    st.counters["pages_per_s"] =
+        benchmark::Counter(999.0 * static_cast<double>(st.iterations()), benchmark::Counter::kIsRate);
     st.counters["peak_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
     st.counters["growth_MB_100_to_999"] = host.residentAtEnd - host.residentAt100;
     std::ifstream f(pdf, std::ios::binary | std::ios::ate);
@@ -66,4 +67,4 @@ void BM_PrintLargestTextDocumentToPdf(benchmark::State& st)
 }
 BENCHMARK(BM_PrintLargestTextDocumentToPdf)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
-} // namespace
+}  // namespace

@@ -167,4 +167,4 @@ void BM_ManySheetsMemory(benchmark::State& st)
 }
 BENCHMARK(BM_ManySheetsMemory)->Arg(300)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
-} // namespace
+}  // namespace

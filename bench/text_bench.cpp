@@ -79,4 +79,4 @@ void BM_FontBuild(benchmark::State& st)
 }
 BENCHMARK(BM_FontBuild)->Unit(benchmark::kMicrosecond);
 
-} // namespace
+}  // namespace

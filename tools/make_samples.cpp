@@ -15,14 +15,17 @@ using vrtest::VpgWriter;
 
 namespace {
 
-uint32_t rgb(int r, int g, int b) { return static_cast<uint32_t>(r | (g << 8) | (b << 16)); }
+uint32_t rgb(int r, int g, int b)
+{
+    return static_cast<uint32_t>(r | (g << 8) | (b << 16));
+}
 
 // Page 1: the seven pen styles, thin and wide, in colour.
 void penStyles(VpgWriter& w)
 {
     w.page("P1");
-    const uint32_t colours[7] = {rgb(0, 0, 0), rgb(192, 0, 0), rgb(0, 128, 0), rgb(0, 0, 192),
-                                 rgb(128, 0, 128), rgb(0, 0, 0), rgb(160, 96, 0)};
+    const uint32_t colours[7] = {rgb(0, 0, 0),     rgb(192, 0, 0), rgb(0, 128, 0), rgb(0, 0, 192),
+                                 rgb(128, 0, 128), rgb(0, 0, 0),   rgb(160, 96, 0)};
     for (int style = 0; style < 7; ++style) {
         const int y = 120 + style * 60;
         const std::string code = std::to_string(style);
@@ -122,38 +125,79 @@ void images(VpgWriter& w, const vrtest::Bytes& embedded)
     // A diagonal line under every picture of the lower layer and over none of the upper one.
     w.line(LineRec(20, 40, 770, 1080, rgb(0, 0, 0), 3));
     ImageRec bmp;
-    bmp.left = "40"; bmp.top = "60"; bmp.width = "200"; bmp.height = "150";
-    bmp.layer = "1"; bmp.bottom = "1"; bmp.right = "1"; bmp.top_ = "1"; bmp.borderWidth = "3";
-    bmp.borderColor = std::to_string(rgb(0, 0, 192)); bmp.fileName = "tour-tiles.bmp";
+    bmp.left = "40";
+    bmp.top = "60";
+    bmp.width = "200";
+    bmp.height = "150";
+    bmp.layer = "1";
+    bmp.bottom = "1";
+    bmp.right = "1";
+    bmp.top_ = "1";
+    bmp.borderWidth = "3";
+    bmp.borderColor = std::to_string(rgb(0, 0, 192));
+    bmp.fileName = "tour-tiles.bmp";
     image(bmp);
     ImageRec ico;
-    ico.left = "300"; ico.top = "60"; ico.width = "120"; ico.height = "120"; ico.sizing = "3";
+    ico.left = "300";
+    ico.top = "60";
+    ico.width = "120";
+    ico.height = "120";
+    ico.sizing = "3";
     ico.fileName = "tour-star.ico";
     image(ico);
     ImageRec jpg;
-    jpg.left = "480"; jpg.top = "60"; jpg.width = "10"; jpg.height = "10"; jpg.sizing = "1";
-    jpg.layer = "0"; jpg.bottom = "1"; jpg.top_ = "1"; jpg.borderWidth = "2";
-    jpg.borderColor = std::to_string(rgb(160, 0, 0)); jpg.fileName = "tour-gradient.jpg";
+    jpg.left = "480";
+    jpg.top = "60";
+    jpg.width = "10";
+    jpg.height = "10";
+    jpg.sizing = "1";
+    jpg.layer = "0";
+    jpg.bottom = "1";
+    jpg.top_ = "1";
+    jpg.borderWidth = "2";
+    jpg.borderColor = std::to_string(rgb(160, 0, 0));
+    jpg.fileName = "tour-gradient.jpg";
     image(jpg);
     ImageRec gif;
-    gif.left = "40"; gif.top = "300"; gif.width = "180"; gif.height = "180"; gif.layer = "2";
+    gif.left = "40";
+    gif.top = "300";
+    gif.width = "180";
+    gif.height = "180";
+    gif.layer = "2";
     gif.fileName = "tour-rings.gif";
     image(gif);
     ImageRec wmf;
-    wmf.left = "260"; wmf.top = "300"; wmf.width = "240"; wmf.height = "200"; wmf.layer = "3";
-    wmf.right = "1"; wmf.borderWidth = "1"; wmf.fileName = "tour-house.wmf";
+    wmf.left = "260";
+    wmf.top = "300";
+    wmf.width = "240";
+    wmf.height = "200";
+    wmf.layer = "3";
+    wmf.right = "1";
+    wmf.borderWidth = "1";
+    wmf.fileName = "tour-house.wmf";
     image(wmf);
     ImageRec emf;
-    emf.left = "540"; emf.top = "300"; emf.width = "200"; emf.height = "200"; emf.fileName = "tour-flower.emf";
+    emf.left = "540";
+    emf.top = "300";
+    emf.width = "200";
+    emf.height = "200";
+    emf.fileName = "tour-flower.emf";
     image(emf);
     ImageRec inside;
-    inside.left = "40"; inside.top = "600"; inside.width = "320"; inside.height = "200";
+    inside.left = "40";
+    inside.top = "600";
+    inside.width = "320";
+    inside.height = "200";
     inside.imageSize = std::to_string(embedded.size());
     vrtest::Bytes body = vrtest::imageRecord(inside);
     body.insert(body.end(), embedded.begin(), embedded.end());
     w.object("TDImage", body);
     ImageRec natural;
-    natural.left = "420"; natural.top = "600"; natural.width = "300"; natural.height = "200"; natural.sizing = "0";
+    natural.left = "420";
+    natural.top = "600";
+    natural.width = "300";
+    natural.height = "200";
+    natural.sizing = "0";
     natural.fileName = "tour-tiles.bmp";
     image(natural);
 }
@@ -162,8 +206,8 @@ void images(VpgWriter& w, const vrtest::Bytes& embedded)
 void shapes(VpgWriter& w, const vrtest::Bytes& brushPicture)
 {
     w.page("P6");
-    const uint32_t fills[8] = {rgb(250, 220, 120), rgb(0, 0, 0), rgb(200, 40, 40), rgb(40, 140, 60),
-                               rgb(40, 80, 200), rgb(160, 60, 160), rgb(0, 120, 120), rgb(120, 80, 20)};
+    const uint32_t fills[8] = {rgb(250, 220, 120), rgb(0, 0, 0),      rgb(200, 40, 40), rgb(40, 140, 60),
+                               rgb(40, 80, 200),   rgb(160, 60, 160), rgb(0, 120, 120), rgb(120, 80, 20)};
     for (int style = 0; style < 8; ++style) {
         for (int kind = 0; kind < 4; ++kind) {
             vrtest::ShapeRec r;
@@ -182,12 +226,21 @@ void shapes(VpgWriter& w, const vrtest::Bytes& brushPicture)
     // Upper-layer shapes over a line, and one filled with a brush picture.
     w.line(LineRec(20, 990, 770, 990, rgb(0, 0, 0), 2));
     vrtest::ShapeRec top;
-    top.kind = "7"; top.brushColor = std::to_string(rgb(255, 255, 255)); top.penWidth = "3";
-    top.left = "60"; top.top = "960"; top.width = "200"; top.height = "60";
+    top.kind = "7";
+    top.brushColor = std::to_string(rgb(255, 255, 255));
+    top.penWidth = "3";
+    top.left = "60";
+    top.top = "960";
+    top.width = "200";
+    top.height = "60";
     w.object("TDShape", vrtest::shapeRecord(top));
     vrtest::ShapeRec patterned;
-    patterned.kind = "4"; patterned.penWidth = "2"; patterned.left = "320"; patterned.top = "950";
-    patterned.width = "400"; patterned.height = "80";
+    patterned.kind = "4";
+    patterned.penWidth = "2";
+    patterned.left = "320";
+    patterned.top = "950";
+    patterned.width = "400";
+    patterned.height = "80";
     patterned.brushImageSize = std::to_string(brushPicture.size());
     vrtest::Bytes body = vrtest::shapeRecord(patterned);
     body.insert(body.end(), brushPicture.begin(), brushPicture.end());
@@ -234,53 +287,88 @@ void frames(VpgWriter& w)
         w.line(LineRec(420 + i * 40, 600, 380 + i * 40, 780, rgb(200, 60, 60), 3));
 
     vrtest::FrameMainRec title;
-    title.left = "40"; title.top = "40"; title.width = "714"; title.height = "90";
-    title.bottom = "1"; title.top_ = "1"; title.borderWidth = "3"; title.borderColor = std::to_string(rgb(0, 60, 140));
-    w.object("TDMEMO", frame(title, vrtest::frameBackground("0"), 0, {textLineRecord("0", "2", "20", "4")},
-                             {run("tour", 470, 24, rgb(200, 60, 60), 2), run("Velmora Reader", 60, 24, rgb(0, 60, 140), 1)}));
+    title.left = "40";
+    title.top = "40";
+    title.width = "714";
+    title.height = "90";
+    title.bottom = "1";
+    title.top_ = "1";
+    title.borderWidth = "3";
+    title.borderColor = std::to_string(rgb(0, 60, 140));
+    w.object("TDMEMO",
+             frame(title, vrtest::frameBackground("0"), 0, {textLineRecord("0", "2", "20", "4")},
+                   {run("tour", 470, 24, rgb(200, 60, 60), 2), run("Velmora Reader", 60, 24, rgb(0, 60, 140), 1)}));
 
     vrtest::FrameMainRec body;
-    body.left = "40"; body.top = "160"; body.width = "340"; body.height = "380";
-    body.bottom = "1"; body.right = "1"; body.top_ = "1"; body.layer = "1"; body.borderWidth = "2";
+    body.left = "40";
+    body.top = "160";
+    body.width = "340";
+    body.height = "380";
+    body.bottom = "1";
+    body.right = "1";
+    body.top_ = "1";
+    body.layer = "1";
+    body.borderWidth = "2";
     std::vector<vrtest::Bytes> lines;
     std::vector<vrtest::RunRec> runs;
-    const char* words[][3] = {{"Lines", "start", "at"}, {"the", "right", "margin"}, {"and", "each", "run"},
-                              {"keeps", "the", "place"}, {"the", "editor", "gave"}, {"it,", "font", "by"},
-                              {"font,", "size", "by"}, {"size:", "nothing", "is"}, {"shaped", "or", "moved."}};
+    const char* words[][3] = {{"Lines", "start", "at"},  {"the", "right", "margin"}, {"and", "each", "run"},
+                              {"keeps", "the", "place"}, {"the", "editor", "gave"},  {"it,", "font", "by"},
+                              {"font,", "size", "by"},   {"size:", "nothing", "is"}, {"shaped", "or", "moved."}};
     for (int i = 0; i < 9; ++i) {
         lines.push_back(textLineRecord(std::to_string(runs.size()), "3", "0", "4"));
         // Runs follow one another leftwards; these words are English, so the last comes first.
         runs.push_back(run(words[i][2], 230, 14, 0, i == 8 ? 2 : 0));
-        runs.push_back(run(words[i][1], 120, i % 3 == 1 ? 16 : 14, i % 3 == 1 ? rgb(0, 110, 60) : 0, i % 3 == 1 ? 1 : 0));
+        runs.push_back(
+            run(words[i][1], 120, i % 3 == 1 ? 16 : 14, i % 3 == 1 ? rgb(0, 110, 60) : 0, i % 3 == 1 ? 1 : 0));
         runs.push_back(run(words[i][0], 20, 14, 0, 0));
     }
     w.object("TDMEMO", frame(body, vrtest::frameBackground("0"), 6, lines, runs));
 
     vrtest::FrameMainRec circles;
-    circles.left = "420"; circles.top = "160"; circles.width = "334"; circles.height = "180"; circles.layer = "1";
+    circles.left = "420";
+    circles.top = "160";
+    circles.width = "334";
+    circles.height = "180";
+    circles.layer = "1";
     circles.rasterOp = "8913094";  // SRCAND: the pattern goes under the text
-    w.object("TDMEMO", frame(circles, vrtest::frameBackground("1", std::to_string(rgb(255, 250, 235)),
-                                                              std::to_string(rgb(220, 160, 60)), "9", "9"),
-                             0, {textLineRecord("0", "1", "70", "4")}, {run("On a pattern", 120, 20, rgb(120, 40, 0), 1)}));
+    w.object("TDMEMO",
+             frame(circles,
+                   vrtest::frameBackground("1", std::to_string(rgb(255, 250, 235)), std::to_string(rgb(220, 160, 60)),
+                                           "9", "9"),
+                   0, {textLineRecord("0", "1", "70", "4")}, {run("On a pattern", 120, 20, rgb(120, 40, 0), 1)}));
 
     vrtest::FrameMainRec gradient;
-    gradient.left = "420"; gradient.top = "360"; gradient.width = "334"; gradient.height = "180";
+    gradient.left = "420";
+    gradient.top = "360";
+    gradient.width = "334";
+    gradient.height = "180";
     gradient.rasterOp = "8913094";
-    w.object("TDMEMO", frame(gradient, vrtest::frameBackground("1", std::to_string(rgb(255, 255, 255)),
-                                                               std::to_string(rgb(40, 90, 200)), "1", "13"),
-                             0, {textLineRecord("0", "1", "70", "4")}, {run("A gradient", 110, 20, rgb(0, 30, 90), 1)}));
+    w.object("TDMEMO",
+             frame(gradient,
+                   vrtest::frameBackground("1", std::to_string(rgb(255, 255, 255)), std::to_string(rgb(40, 90, 200)),
+                                           "1", "13"),
+                   0, {textLineRecord("0", "1", "70", "4")}, {run("A gradient", 110, 20, rgb(0, 30, 90), 1)}));
 
     vrtest::FrameMainRec see;
-    see.left = "400"; see.top = "620"; see.width = "354"; see.height = "120"; see.layer = "2";
-    w.object("TDMEMO", frame(see, vrtest::frameBackground("3"), 0, {textLineRecord("0", "1", "40", "4")},
-                             {run("A transparent frame", 60, 20, rgb(0, 0, 0), 1)}));
+    see.left = "400";
+    see.top = "620";
+    see.width = "354";
+    see.height = "120";
+    see.layer = "2";
+    w.object("TDMEMO",
+             frame(see, vrtest::frameBackground("3"), 0, {textLineRecord("0", "1", "40", "4")},
+                   {run("A transparent frame", 60, 20, rgb(0, 0, 0), 1)}));
 
     // Text along lines: the text starts at the first point and follows the segment.
     auto textLine = [&](int x1, int y1, int x2, int y2, const std::string& text, uint32_t colour) {
         vrtest::TextLigneRec r;
-        r.x1 = std::to_string(x1); r.y1 = std::to_string(y1);
-        r.x2 = std::to_string(x2); r.y2 = std::to_string(y2);
-        r.text = text; r.size = "12"; r.color = std::to_string(colour);
+        r.x1 = std::to_string(x1);
+        r.y1 = std::to_string(y1);
+        r.x2 = std::to_string(x2);
+        r.y2 = std::to_string(y2);
+        r.text = text;
+        r.size = "12";
+        r.color = std::to_string(colour);
         w.object("TTextLigne", vrtest::textLigneRecord(r));
     };
     textLine(60, 820, 360, 820, "along a line", rgb(0, 0, 0));
@@ -295,7 +383,8 @@ vrtest::Bytes letter()
     using vrtest::textLineRecord;
     vrtest::Bytes pages;
     const char* paragraphs[3][4] = {
-        {"A text document holds pages", "of lines already cut by", "its editor; the reader places", "them from the right."},
+        {"A text document holds pages", "of lines already cut by", "its editor; the reader places",
+         "them from the right."},
         {"Every page is a frame", "forty pixels inside its", "page, with margins of", "five pixels."},
         {"The last page ends", "the document: use the page", "buttons or the tabs to", "go back."}};
     for (int p = 0; p < 3; ++p) {
@@ -314,7 +403,7 @@ vrtest::Bytes letter()
     return vrtest::vtxDocument("0", "3", pages);
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv)
 {

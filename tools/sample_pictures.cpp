@@ -14,8 +14,16 @@ namespace {
 struct Writer {
     Bytes b;
     void u8(unsigned v) { b.push_back(static_cast<uint8_t>(v)); }
-    void u16(unsigned v) { u8(v & 0xFF); u8((v >> 8) & 0xFF); }
-    void u32(uint32_t v) { u16(v & 0xFFFF); u16(v >> 16); }
+    void u16(unsigned v)
+    {
+        u8(v & 0xFF);
+        u8((v >> 8) & 0xFF);
+    }
+    void u32(uint32_t v)
+    {
+        u16(v & 0xFFFF);
+        u16(v >> 16);
+    }
     void i16(int v) { u16(static_cast<uint16_t>(static_cast<int16_t>(v))); }
     void i32(int v) { u32(static_cast<uint32_t>(v)); }
     uint32_t records = 0;
@@ -67,7 +75,7 @@ void emfRecord(Writer& w, uint32_t type, const std::vector<int32_t>& params)
         w.i32(p);
 }
 
-} // namespace
+}  // namespace
 
 Bytes tilesBmp()
 {
@@ -185,22 +193,22 @@ Bytes ringsGif()
 Bytes houseWmf()
 {
     Writer body;
-    wmfRecord(body, 0x0103, {8});             // SETMAPMODE anisotropic
-    wmfRecord(body, 0x020B, {0, 0});          // SETWINDOWORG y, x
-    wmfRecord(body, 0x020C, {1000, 1000});    // SETWINDOWEXT y, x
+    wmfRecord(body, 0x0103, {8});  // SETMAPMODE anisotropic
+    wmfRecord(body, 0x020B, {0, 0});  // SETWINDOWORG y, x
+    wmfRecord(body, 0x020C, {1000, 1000});  // SETWINDOWEXT y, x
     wmfRecord(body, 0x02FA, {0, 20, 0, 0x5080, 0x0030});  // CREATEPENINDIRECT solid, width 20, brown
-    wmfRecord(body, 0x02FC, {0, 0xD8F0, 0x00B0, 0});      // CREATEBRUSHINDIRECT solid, sand colour
-    wmfRecord(body, 0x012D, {0});             // SELECTOBJECT pen
-    wmfRecord(body, 0x012D, {1});             // SELECTOBJECT brush
+    wmfRecord(body, 0x02FC, {0, 0xD8F0, 0x00B0, 0});  // CREATEBRUSHINDIRECT solid, sand colour
+    wmfRecord(body, 0x012D, {0});  // SELECTOBJECT pen
+    wmfRecord(body, 0x012D, {1});  // SELECTOBJECT brush
     wmfRecord(body, 0x041B, {950, 850, 450, 150});  // RECTANGLE bottom, right, top, left
-    wmfRecord(body, 0x02FC, {0, 0x20C0, 0x0020, 0});      // red brush
+    wmfRecord(body, 0x02FC, {0, 0x20C0, 0x0020, 0});  // red brush
     wmfRecord(body, 0x012D, {2});
     wmfRecord(body, 0x0324, {3, 100, 470, 500, 80, 900, 470});  // POLYGON: roof
-    wmfRecord(body, 0x02FC, {0, 0xE0A0, 0x00FF, 0});      // sky-blue brush
+    wmfRecord(body, 0x02FC, {0, 0xE0A0, 0x00FF, 0});  // sky-blue brush
     wmfRecord(body, 0x012D, {3});
-    wmfRecord(body, 0x0418, {700, 450, 550, 250});        // ELLIPSE: round window
+    wmfRecord(body, 0x0418, {700, 450, 550, 250});  // ELLIPSE: round window
     wmfRecord(body, 0x0418, {700, 750, 550, 550});
-    wmfRecord(body, 0x041B, {950, 580, 750, 420});        // door
+    wmfRecord(body, 0x041B, {950, 580, 750, 420});  // door
     const uint32_t words = static_cast<uint32_t>(9 + body.b.size() / 2 + 3);
     Writer w;
     w.u32(0x9AC6CDD7);  // placeable header
@@ -215,11 +223,11 @@ Bytes houseWmf()
     for (size_t i = 0; i < 20; i += 2)
         checksum ^= static_cast<uint16_t>(w.b[i] | (w.b[i + 1] << 8));
     w.u16(checksum);
-    w.u16(1);   // memory metafile
-    w.u16(9);   // header size in words
+    w.u16(1);  // memory metafile
+    w.u16(9);  // header size in words
     w.u16(0x0300);
     w.u32(words);
-    w.u16(4);   // objects
+    w.u16(4);  // objects
     w.u32(10);  // largest record, in words
     w.u16(0);
     w.b.insert(w.b.end(), body.b.begin(), body.b.end());
@@ -230,13 +238,13 @@ Bytes houseWmf()
 Bytes flowerEmf()
 {
     Writer body;
-    emfRecord(body, 17, {8});                  // SETMAPMODE anisotropic
-    emfRecord(body, 9, {1000, 1000});          // SETWINDOWEXTEX
-    emfRecord(body, 11, {100, 100});           // SETVIEWPORTEXTEX: 1000 units are 100 pixels
-    emfRecord(body, 10, {0, 0});               // SETWINDOWORGEX
+    emfRecord(body, 17, {8});  // SETMAPMODE anisotropic
+    emfRecord(body, 9, {1000, 1000});  // SETWINDOWEXTEX
+    emfRecord(body, 11, {100, 100});  // SETVIEWPORTEXTEX: 1000 units are 100 pixels
+    emfRecord(body, 10, {0, 0});  // SETWINDOWORGEX
     emfRecord(body, 38, {1, 0, 12, 0, 0x006000});  // CREATEPEN #1: solid, width 12, green
     emfRecord(body, 39, {2, 0, 0x30A0F0, 0});  // CREATEBRUSHINDIRECT #2: orange
-    emfRecord(body, 37, {1});                  // SELECTOBJECT
+    emfRecord(body, 37, {1});  // SELECTOBJECT
     emfRecord(body, 37, {2});
     for (int i = 0; i < 6; ++i) {
         const double a = i * M_PI / 3;
@@ -247,28 +255,36 @@ Bytes flowerEmf()
     emfRecord(body, 39, {3, 0, 0x00D0FF, 0});  // yellow centre
     emfRecord(body, 37, {3});
     emfRecord(body, 42, {380, 280, 620, 520});
-    emfRecord(body, 27, {500, 520});           // MOVETOEX
-    emfRecord(body, 54, {500, 990});           // LINETO
+    emfRecord(body, 27, {500, 520});  // MOVETOEX
+    emfRecord(body, 54, {500, 990});  // LINETO
     Writer eof;
-    emfRecord(eof, 14, {0, 16, 20});           // EOF: no palette
+    emfRecord(eof, 14, {0, 16, 20});  // EOF: no palette
     const uint32_t headerSize = 88;
     const uint32_t total = headerSize + static_cast<uint32_t>(body.b.size() + eof.b.size());
     Writer w;
-    w.u32(1);            // EMR_HEADER
+    w.u32(1);  // EMR_HEADER
     w.u32(headerSize);
-    w.i32(0); w.i32(0); w.i32(99); w.i32(99);      // bounds (device units)
-    w.i32(0); w.i32(0); w.i32(2645); w.i32(2645);  // frame in .01 mm: 100 x 100 pixels at 96 dpi
-    w.u32(0x464D4520);   // " EMF"
+    w.i32(0);
+    w.i32(0);
+    w.i32(99);
+    w.i32(99);  // bounds (device units)
+    w.i32(0);
+    w.i32(0);
+    w.i32(2645);
+    w.i32(2645);  // frame in .01 mm: 100 x 100 pixels at 96 dpi
+    w.u32(0x464D4520);  // " EMF"
     w.u32(0x00010000);
     w.u32(total);
     w.u32(1 + body.records + eof.records);
-    w.u16(4);            // handles
+    w.u16(4);  // handles
     w.u16(0);
-    w.u32(0);            // description
+    w.u32(0);  // description
     w.u32(0);
-    w.u32(0);            // palette entries
-    w.i32(1000); w.i32(1000);   // reference device in pixels
-    w.i32(265); w.i32(265);     // and in millimetres
+    w.u32(0);  // palette entries
+    w.i32(1000);
+    w.i32(1000);  // reference device in pixels
+    w.i32(265);
+    w.i32(265);  // and in millimetres
     w.b.insert(w.b.end(), body.b.begin(), body.b.end());
     w.b.insert(w.b.end(), eof.b.begin(), eof.b.end());
     return w.b;
@@ -282,4 +298,4 @@ void writeFile(const std::string& path, const Bytes& bytes)
         throw std::runtime_error("cannot write " + path);
 }
 
-} // namespace samples
+}  // namespace samples

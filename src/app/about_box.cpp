@@ -14,7 +14,8 @@ namespace {
 
 // The product name and "OK" written for the keyboard font: each byte picks the glyph the
 // keyboard puts on that key, right-to-left order already applied as the editor stores it.
-constexpr unsigned char kProductName[] = {0xD1, 0xC7, 0xE5, 0xE4, 0xE3, 0xC7, 0xED, 0x20, 0xE6, 0xE1, 0xE3, 0xE6, 0xD1, 0xC7};
+constexpr unsigned char kProductName[] = {0xD1, 0xC7, 0xE5, 0xE4, 0xE3, 0xC7, 0xED,
+                                          0x20, 0xE6, 0xE1, 0xE3, 0xE6, 0xD1, 0xC7};
 constexpr unsigned char kOkCaption[] = {0xC8, 0xD3, 0xED, 0xC7, 0xD1, 0x20, 0xCE, 0xE6, 0xC8};
 
 QFont keyboardFont(int pixelSize)
@@ -33,7 +34,7 @@ QFont creditFont()
     return font;
 }
 
-} // namespace
+}  // namespace
 
 QString keyboardFontText(const unsigned char* codes, int count)
 {
@@ -96,4 +97,4 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
         move(screen->availableGeometry().center() - rect().center());
 }
 
-} // namespace vr
+}  // namespace vr

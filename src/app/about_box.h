@@ -14,4 +14,4 @@ public:
     explicit TAboutBox(QWidget* parent = nullptr);
 };
 
-} // namespace vr
+}  // namespace vr

@@ -23,7 +23,7 @@ QRect drawBevel(QPainter& p, QRect rect, Bevel kind, int width)
     return rect;
 }
 
-} // namespace
+}  // namespace
 
 BevelPanel::BevelPanel(QWidget* parent, Bevel outer, Bevel inner, int bevelWidth, int borderWidth)
     : QWidget(parent), outer_(outer), inner_(inner), bevelWidth_(bevelWidth), borderWidth_(borderWidth)
@@ -40,4 +40,4 @@ void BevelPanel::paintEvent(QPaintEvent*)
     drawBevel(p, r, inner_, bevelWidth_);
 }
 
-} // namespace vr
+}  // namespace vr

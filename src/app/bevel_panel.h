@@ -23,4 +23,4 @@ private:
     int bevelWidth_, borderWidth_;
 };
 
-} // namespace vr
+}  // namespace vr

@@ -25,4 +25,4 @@ public:
     virtual void printerSetup() = 0;
 };
 
-} // namespace vr
+}  // namespace vr

@@ -16,4 +16,4 @@ void printErrorReport(std::ostream& out, const std::string& message)
     out.flush();
 }
 
-} // namespace vr
+}  // namespace vr

@@ -16,4 +16,4 @@ void showErrorReport(QWidget* parent, const std::string& message);
 // One line on a stream: "velmora-reader: <message>".
 void printErrorReport(std::ostream& out, const std::string& message);
 
-} // namespace vr
+}  // namespace vr

@@ -25,4 +25,4 @@ TFSFonts::TFSFonts(QWidget* parent) : QDialog(parent)
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-} // namespace vr
+}  // namespace vr

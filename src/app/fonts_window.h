@@ -10,4 +10,4 @@ public:
     explicit TFSFonts(QWidget* parent = nullptr);
 };
 
-} // namespace vr
+}  // namespace vr

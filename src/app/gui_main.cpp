@@ -40,4 +40,4 @@ int runGui(int argc, char** argv, const std::string& documentArg)
     return QApplication::exec();
 }
 
-} // namespace vr
+}  // namespace vr

@@ -9,4 +9,4 @@ namespace vr {
 // the event loop. Returns the exit status: 1 when loading the start-up document failed.
 int runGui(int argc, char** argv, const std::string& documentArg);
 
-} // namespace vr
+}  // namespace vr

@@ -21,4 +21,4 @@ bool KeyDiscarder::eventFilter(QObject* watched, QEvent* event)
     }
 }
 
-} // namespace vr
+}  // namespace vr

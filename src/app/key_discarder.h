@@ -13,4 +13,4 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
-} // namespace vr
+}  // namespace vr

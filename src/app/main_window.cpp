@@ -73,7 +73,7 @@ QAction* separator(QMenu* menu, const char* name)
     return a;
 }
 
-} // namespace
+}  // namespace
 
 TFSVELMORA::TFSVELMORA(Viewer& viewer, AppDialogs& dialogs, const PrinterQuery& printer, QWidget* parent)
     : QMainWindow(parent), viewer_(viewer), dialogs_(dialogs), printerFactory_(makeWindowPrinter)
@@ -124,8 +124,8 @@ void TFSVELMORA::buildSpeedPanel()
     auto* open = speedButton(speedPanel_, "OpenBtn", {10, 10, 25, 25}, Glyph::Open,
                              QStringLiteral("Open a page-layout file (*.VPG) or a text file (*.VTX)"));
     connect(open, &QToolButton::clicked, this, &TFSVELMORA::OpenBtnClick);
-    auto* print = speedButton(speedPanel_, "SpeedButton14", {37, 10, 25, 25}, Glyph::Print,
-                              QStringLiteral("Print current file"));
+    auto* print =
+        speedButton(speedPanel_, "SpeedButton14", {37, 10, 25, 25}, Glyph::Print, QStringLiteral("Print current file"));
     connect(print, &QToolButton::clicked, this, &TFSVELMORA::Impression1Click);
 
     chapterList_ = new QComboBox(speedPanel_);
@@ -201,10 +201,10 @@ void TFSVELMORA::buildStatusBar()
     tabs_->setExpanding(false);
     tabs_->setUsesScrollButtons(true);
     tabs_->setFocusPolicy(Qt::NoFocus);
-    tabs_->setStyleSheet(QStringLiteral(
-        "QTabBar::tab { height: 10px; padding: 0px 4px; border: 1px solid black; border-top: none;"
-        " background: #c0c0c0; }"
-        "QTabBar::tab:selected { background: white; }"));
+    tabs_->setStyleSheet(
+        QStringLiteral("QTabBar::tab { height: 10px; padding: 0px 4px; border: 1px solid black; border-top: none;"
+                       " background: #c0c0c0; }"
+                       "QTabBar::tab:selected { background: white; }"));
     tabs_->setGeometry(114, 1, 237, 20);
     setHint(tabs_, QStringLiteral("Pages number"));
     connect(tabs_, &QTabBar::tabBarClicked, this, [this](int index) {
@@ -258,11 +258,11 @@ void TFSVELMORA::buildMenu()
     separator(file, "N2");
     connect(menuItem(file, "PrintSetup1", QStringLiteral("Print &Setup")), &QAction::triggered, this,
             &TFSVELMORA::PrintSetup1Click);
-    connect(menuItem(file, "Print1", QStringLiteral("&Print"), QKeySequence(Qt::CTRL | Qt::Key_P)),
-            &QAction::triggered, this, &TFSVELMORA::Impression1Click);
+    connect(menuItem(file, "Print1", QStringLiteral("&Print"), QKeySequence(Qt::CTRL | Qt::Key_P)), &QAction::triggered,
+            this, &TFSVELMORA::Impression1Click);
     separator(file, "N1");
-    connect(menuItem(file, "Exit1", QStringLiteral("&Exit"), QKeySequence(Qt::CTRL | Qt::Key_X)),
-            &QAction::triggered, this, &TFSVELMORA::SpeedButton1Click);
+    connect(menuItem(file, "Exit1", QStringLiteral("&Exit"), QKeySequence(Qt::CTRL | Qt::Key_X)), &QAction::triggered,
+            this, &TFSVELMORA::SpeedButton1Click);
 
     QMenu* pages = bar->addMenu(QStringLiteral("Pages"));
     pages->setObjectName(QStringLiteral("Pages1"));
@@ -442,4 +442,4 @@ void TFSVELMORA::openDropped(const QString& path)
     runCommand([this] { viewer_.LoadDocument(); });
 }
 
-} // namespace vr
+}  // namespace vr

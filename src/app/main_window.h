@@ -57,6 +57,7 @@ private:
     void FormResize();
 
     void OpenBtnClick();
+
 public:
     // File > Print: the print dialog, then the chosen pages on the printer; an error is reported
     // and the page comes back as it was.
@@ -83,4 +84,4 @@ private:
     QScrollBar* scrollBar2_ = nullptr;
 };
 
-} // namespace vr
+}  // namespace vr

@@ -21,9 +21,19 @@ const QImage& PageDesk::pageImage(TSurfaceT& page, const IRect& area)
         // A message box cannot open inside a paint: the report waits for the event loop.
         const auto report = [this](const std::string& message) {
             QMetaObject::invokeMethod(
-                this, [this, message] { if (onPaintError) onPaintError(message); }, Qt::QueuedConnection);
+                this,
+                [this, message] {
+                    if (onPaintError)
+                        onPaintError(message);
+                },
+                Qt::QueuedConnection);
         };
-        cache_ = Cache{&page, page.width, page.height, zoom, page.paintSerial(), area,
+        cache_ = Cache{&page,
+                       page.width,
+                       page.height,
+                       zoom,
+                       page.paintSerial(),
+                       area,
                        renderPageArea(page, zoom, area, 96, report)};
         ++renders_;
     }
@@ -62,4 +72,4 @@ void PageDesk::resizeEvent(QResizeEvent* event)
         onResized();
 }
 
-} // namespace vr
+}  // namespace vr

@@ -52,4 +52,4 @@ private:
     int renders_ = 0;
 };
 
-} // namespace vr
+}  // namespace vr

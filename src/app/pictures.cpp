@@ -33,9 +33,11 @@ void drawBook(QPainter& p, const QRectF& r)
     p.setBrush(QColor(250, 250, 240));
     QPainterPath left, right;
     left.moveTo(mid, r.top() + r.height() * 0.12);
-    left.cubicTo(mid - r.width() * 0.2, r.top(), r.left() + r.width() * 0.1, r.top(), r.left(), r.top() + r.height() * 0.08);
+    left.cubicTo(mid - r.width() * 0.2, r.top(), r.left() + r.width() * 0.1, r.top(), r.left(),
+                 r.top() + r.height() * 0.08);
     left.lineTo(r.left(), r.bottom() - r.height() * 0.06);
-    left.cubicTo(r.left() + r.width() * 0.1, r.bottom() - r.height() * 0.14, mid - r.width() * 0.2, r.bottom() - r.height() * 0.14, mid, r.bottom());
+    left.cubicTo(r.left() + r.width() * 0.1, r.bottom() - r.height() * 0.14, mid - r.width() * 0.2,
+                 r.bottom() - r.height() * 0.14, mid, r.bottom());
     left.closeSubpath();
     right = QTransform().translate(2 * mid, 0).scale(-1, 1).map(left);
     p.drawPath(left);
@@ -56,7 +58,7 @@ QPixmap transparentPixmap(int w, int h)
     return pm;
 }
 
-} // namespace
+}  // namespace
 
 QPixmap buttonGlyph(Glyph glyph, int size)
 {
@@ -71,8 +73,8 @@ QPixmap buttonGlyph(Glyph glyph, int size)
         p.drawRect(QRectF(s * 0.08, s * 0.25, s * 0.7, s * 0.6));
         p.drawRect(QRectF(s * 0.08, s * 0.17, s * 0.28, s * 0.08));
         p.setBrush(kFolder);
-        p.drawPolygon(QPolygonF({QPointF(s * 0.22, s * 0.45), QPointF(s * 0.95, s * 0.45),
-                                 QPointF(s * 0.78, s * 0.85), QPointF(s * 0.08, s * 0.85)}));
+        p.drawPolygon(QPolygonF({QPointF(s * 0.22, s * 0.45), QPointF(s * 0.95, s * 0.45), QPointF(s * 0.78, s * 0.85),
+                                 QPointF(s * 0.08, s * 0.85)}));
         break;
     }
     case Glyph::Print: {
@@ -189,4 +191,4 @@ QPixmap aboutPicture()
     return pm;
 }
 
-} // namespace vr
+}  // namespace vr

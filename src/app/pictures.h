@@ -15,4 +15,4 @@ QPixmap fontSetupPicture();
 // 207 x 247: the About box picture.
 QPixmap aboutPicture();
 
-} // namespace vr
+}  // namespace vr

@@ -24,4 +24,4 @@ std::optional<PrinterPage> defaultPrinterPage()
     return page;
 }
 
-} // namespace vr
+}  // namespace vr

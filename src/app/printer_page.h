@@ -10,4 +10,4 @@ namespace vr {
 // none when no printer is installed.
 std::optional<PrinterPage> defaultPrinterPage();
 
-} // namespace vr
+}  // namespace vr

@@ -1,8 +1,8 @@
 #include "app/qt_dialogs.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QApplication>
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -114,8 +114,8 @@ bool QtDialogs::progress(int done, int total)
         return true;
     }
     if (!progress_) {
-        progress_ = std::make_unique<QProgressDialog>(QStringLiteral("Printing..."), QStringLiteral("Cancel"), 0,
-                                                      total, parent());
+        progress_ = std::make_unique<QProgressDialog>(QStringLiteral("Printing..."), QStringLiteral("Cancel"), 0, total,
+                                                      parent());
         progress_->setWindowTitle(QString::fromUtf8(kAppTitle));
         progress_->setWindowModality(Qt::WindowModal);
         progress_->setMinimumDuration(500);
@@ -130,4 +130,4 @@ bool QtDialogs::progress(int done, int total)
     return true;
 }
 
-} // namespace vr
+}  // namespace vr

@@ -2,8 +2,8 @@
 #pragma once
 #include <QPointer>
 #include <QProgressDialog>
-#include <memory>
 #include <QWidget>
+#include <memory>
 
 #include "app/dialogs.h"
 
@@ -34,4 +34,4 @@ private:
 QString openDialogInitialName();
 QStringList openDialogFilters();
 
-} // namespace vr
+}  // namespace vr

@@ -17,7 +17,7 @@ bool isFile(const std::string& path)
     return QFileInfo(QString::fromStdString(path)).isFile();
 }
 
-} // namespace
+}  // namespace
 
 std::string readStartDocumentName(const std::string& paramFile)
 {
@@ -49,7 +49,10 @@ std::string userFontFolder()
 
 StartUp::StartUp(Viewer& viewer, AppDialogs& dialogs, std::string programFolder, std::string fontFolder)
     : loadFont([](const std::string& path) { QFontDatabase::addApplicationFont(QString::fromStdString(path)); }),
-      viewer_(viewer), dialogs_(dialogs), programFolder_(std::move(programFolder)), fontFolder_(std::move(fontFolder))
+      viewer_(viewer),
+      dialogs_(dialogs),
+      programFolder_(std::move(programFolder)),
+      fontFolder_(std::move(fontFolder))
 {
 }
 
@@ -119,4 +122,4 @@ void StartUp::OpenStartDocument(const std::string& path)
     viewer_.LoadDocument();
 }
 
-} // namespace vr
+}  // namespace vr

@@ -61,4 +61,4 @@ private:
     bool installerFound_ = false;
 };
 
-} // namespace vr
+}  // namespace vr

@@ -28,7 +28,8 @@ std::unique_ptr<PrinterDevice> makeWindowPrinter(const std::string& docFileName)
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     if (folder.isEmpty() || !QDir(folder).exists())
         folder = QDir::homePath();
-    return std::make_unique<WindowPrinter>(makePdfPrinter(QDir(folder).filePath(base + QStringLiteral(".pdf")).toStdString()));
+    return std::make_unique<WindowPrinter>(
+        makePdfPrinter(QDir(folder).filePath(base + QStringLiteral(".pdf")).toStdString()));
 }
 
-} // namespace vr
+}  // namespace vr

@@ -17,7 +17,7 @@ namespace detail {
 struct OwnedQPrinter {
     std::unique_ptr<QPrinter> owned;
 };
-} // namespace detail
+}  // namespace detail
 
 class WindowPrinter : private detail::OwnedQPrinter, public QtPrinterDevice {
 public:
@@ -29,4 +29,4 @@ public:
 // "Velmora.pdf") in the user's documents folder.
 std::unique_ptr<PrinterDevice> makeWindowPrinter(const std::string& docFileName);
 
-} // namespace vr
+}  // namespace vr

@@ -77,8 +77,8 @@ int render(const CommandLine& cmd, std::ostream& err)
             status = kExitError;
             continue;
         }
-        const std::string name = first == last ? outputNameFor(cmd.output, n).value_or(cmd.output)
-                                               : *outputNameFor(cmd.output, n);
+        const std::string name =
+            first == last ? outputNameFor(cmd.output, n).value_or(cmd.output) : *outputNameFor(cmd.output, n);
         if (!image.save(QString::fromStdString(name), "PNG")) {
             err << "Cannot write " << name << '\n';
             return kExitError;
@@ -99,7 +99,7 @@ int dump(const CommandLine& cmd, std::ostream& out, std::ostream& err)
     return kExitOk;
 }
 
-} // namespace
+}  // namespace
 
 std::optional<std::string> outputNameFor(const std::string& pattern, int page)
 {
@@ -153,7 +153,11 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
                 return std::nullopt;
             }
             ++i;
-            (a == "-f" ? cmd.first : a == "-l" ? cmd.last : a == "-z" ? cmd.zoom : a == "-c" ? cmd.copies : cmd.dpi) = value;
+            (a == "-f"       ? cmd.first
+                 : a == "-l" ? cmd.last
+                 : a == "-z" ? cmd.zoom
+                 : a == "-c" ? cmd.copies
+                             : cmd.dpi) = value;
         } else if (verb == "print" && a == "-P") {
             if (i + 1 >= args.size() || args[i + 1].empty()) {
                 usageError = "Option -P needs a printer name";
@@ -219,4 +223,4 @@ int runCommand(const CommandLine& cmd, std::ostream& out, std::ostream& err)
     return kExitUsage;
 }
 
-} // namespace vr
+}  // namespace vr

@@ -14,16 +14,16 @@ enum ExitStatus { kExitOk = 0, kExitError = 1, kExitUsage = 2 };
 
 struct CommandLine {
     enum class Mode { Window, Render, Dump, Print, Help, Version } mode = Mode::Window;
-    std::string file;    // the document (the window's command-line argument)
+    std::string file;  // the document (the window's command-line argument)
     std::string output;  // render: PNG path or pattern; print: PDF or PNG (pattern), or empty
-    int first = 0;       // 0: from page 1
-    int last = 0;        // 0: to the last page
+    int first = 0;  // 0: from page 1
+    int last = 0;  // 0: to the last page
     int zoom = 100;
     // print
     int copies = 1;
     int dpi = kDefaultPrintDpi;
     std::string printer;  // empty: the default printer
-    bool png = false;     // sheets as PNG images instead of a PDF
+    bool png = false;  // sheets as PNG images instead of a PDF
     static constexpr int kDefaultPrintDpi = 300;
 };
 
@@ -39,4 +39,4 @@ std::optional<std::string> outputNameFor(const std::string& pattern, int page);
 
 std::string usageText();
 
-} // namespace vr
+}  // namespace vr

@@ -53,4 +53,4 @@ PageRangeCheck loadWithRange(LoadedDocument& doc, const std::string& file, int f
     return check;
 }
 
-} // namespace vr
+}  // namespace vr

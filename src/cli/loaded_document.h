@@ -31,4 +31,4 @@ struct PageRangeCheck {
 // Loads `file` and checks the range, writing each problem to `err` with the reader's message.
 PageRangeCheck loadWithRange(LoadedDocument& doc, const std::string& file, int first, int last, std::ostream& err);
 
-} // namespace vr
+}  // namespace vr

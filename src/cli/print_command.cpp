@@ -61,7 +61,7 @@ private:
     std::ostream* progressOut_;
 };
 
-} // namespace
+}  // namespace
 
 std::optional<CommandLine> finishPrintCommand(CommandLine cmd, const std::vector<std::string>& positional,
                                               std::string& usageError)
@@ -153,4 +153,4 @@ int printCommand(const CommandLine& cmd, std::ostream& out, std::ostream& err)
     return status;
 }
 
-} // namespace vr
+}  // namespace vr

@@ -17,4 +17,4 @@ std::optional<CommandLine> finishPrintCommand(CommandLine cmd, const std::vector
 // Prints as the command line asks; the exit status as for the other commands.
 int printCommand(const CommandLine& cmd, std::ostream& out, std::ostream& err);
 
-} // namespace vr
+}  // namespace vr

@@ -23,7 +23,10 @@ DocStream DocStream::openFile(const std::string& path)
     return DocStream(std::move(bytes));
 }
 
-DocStream DocStream::fromMemory(std::vector<uint8_t> bytes) { return DocStream(std::move(bytes)); }
+DocStream DocStream::fromMemory(std::vector<uint8_t> bytes)
+{
+    return DocStream(std::move(bytes));
+}
 
 DocStream DocStream::fromMemory(const uint8_t* data, size_t size)
 {
@@ -70,4 +73,4 @@ void DocStream::readExact(void* dest, size_t n)
     read(dest, n);
 }
 
-} // namespace vr
+}  // namespace vr

@@ -31,9 +31,9 @@ public:
     void readExact(void* dest, size_t n);
 
 private:
-    explicit DocStream(std::vector<uint8_t> bytes) : data_(std::move(bytes)) {}
+    explicit DocStream(std::vector<uint8_t> bytes) : data_(std::move(bytes)) { }
     std::vector<uint8_t> data_;
     size_t pos_ = 0;
 };
 
-} // namespace vr
+}  // namespace vr

@@ -19,7 +19,7 @@ std::string latin1ToUtf8(const std::string& bytes)
     return out;
 }
 
-ReadError::ReadError() : VError("Erreur de lecture du flux") {}
+ReadError::ReadError() : VError("Erreur de lecture du flux") { }
 
 OpenError::OpenError(const std::string& fileName)
     : VError(std::string("Impossible d'ouvrir le fichier ").append(fileName))
@@ -43,8 +43,8 @@ std::string convertMessage(const std::string& text)
     return message;
 }
 
-} // namespace
+}  // namespace
 
-ConvertError::ConvertError(const std::string& text) : VError(convertMessage(text)) {}
+ConvertError::ConvertError(const std::string& text) : VError(convertMessage(text)) { }
 
-} // namespace vr
+}  // namespace vr

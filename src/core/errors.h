@@ -7,7 +7,7 @@ namespace vr {
 
 class VError : public std::runtime_error {
 public:
-    explicit VError(const std::string& message) : std::runtime_error(message) {}
+    explicit VError(const std::string& message) : std::runtime_error(message) { }
 };
 
 // "Erreur de lecture du flux": an exact read ran past the end of the stream.
@@ -31,4 +31,4 @@ public:
 // Bytes of the documents are 8-bit codes; messages are UTF-8. Each byte is taken as Latin-1.
 std::string latin1ToUtf8(const std::string& bytes);
 
-} // namespace vr
+}  // namespace vr

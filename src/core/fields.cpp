@@ -27,8 +27,8 @@ int32_t strictToInt(std::string_view text)
     if (i == text.size())
         throw ConvertError(std::string(text));
     int64_t value = 0;
-    const int64_t limit = negative ? -static_cast<int64_t>(std::numeric_limits<int32_t>::min())
-                                   : std::numeric_limits<int32_t>::max();
+    const int64_t limit =
+        negative ? -static_cast<int64_t>(std::numeric_limits<int32_t>::min()) : std::numeric_limits<int32_t>::max();
     for (; i < text.size(); ++i) {
         const char c = text[i];
         if (c < '0' || c > '9')
@@ -59,4 +59,4 @@ int codeIndex(const uint8_t* field, size_t maxChars, std::initializer_list<std::
     return -1;
 }
 
-} // namespace vr
+}  // namespace vr

@@ -25,7 +25,10 @@ int32_t numericField(const uint8_t* field, size_t maxChars);
 int codeIndex(const uint8_t* field, size_t maxChars, std::initializer_list<std::string_view> codes);
 
 // A value kept in an 8-bit field keeps its low 8 bits.
-inline uint8_t lowByte(int32_t v) { return static_cast<uint8_t>(static_cast<uint32_t>(v) & 0xFFu); }
+inline uint8_t lowByte(int32_t v)
+{
+    return static_cast<uint8_t>(static_cast<uint32_t>(v) & 0xFFu);
+}
 
 // Little-endian signed 16-bit value.
 inline int16_t le16(const uint8_t* p)
@@ -33,4 +36,4 @@ inline int16_t le16(const uint8_t* p)
     return static_cast<int16_t>(static_cast<uint16_t>(p[0] | (p[1] << 8)));
 }
 
-} // namespace vr
+}  // namespace vr

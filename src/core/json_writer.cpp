@@ -78,11 +78,21 @@ void JsonWriter::writeString(const std::string& s)
     out_ += '"';
     for (unsigned char c : s) {
         switch (c) {
-        case '"': out_ += "\\\""; break;
-        case '\\': out_ += "\\\\"; break;
-        case '\n': out_ += "\\n"; break;
-        case '\r': out_ += "\\r"; break;
-        case '\t': out_ += "\\t"; break;
+        case '"':
+            out_ += "\\\"";
+            break;
+        case '\\':
+            out_ += "\\\\";
+            break;
+        case '\n':
+            out_ += "\\n";
+            break;
+        case '\r':
+            out_ += "\\r";
+            break;
+        case '\t':
+            out_ += "\\t";
+            break;
         default:
             if (c < 0x20) {
                 char buf[8];
@@ -140,4 +150,4 @@ void JsonWriter::bytes(const std::string& raw)
     out_ += ']';
 }
 
-} // namespace vr
+}  // namespace vr

@@ -25,8 +25,7 @@ public:
     void null();
     void bytes(const std::string& raw);  // array of byte values
 
-    template <typename T>
-    void field(const std::string& k, const T& v)
+    template <typename T> void field(const std::string& k, const T& v)
     {
         key(k);
         value(v);
@@ -43,4 +42,4 @@ private:
     bool afterKey_ = false;
 };
 
-} // namespace vr
+}  // namespace vr

@@ -38,4 +38,4 @@ int32_t mulDiv(int32_t a, int32_t m, int32_t d)
     return static_cast<int32_t>(q);
 }
 
-} // namespace vr
+}  // namespace vr

@@ -11,4 +11,4 @@ int32_t roundHalfEven(double v);
 // the toolkit's routine answers; a result outside 32 bits also gives -1.
 int32_t mulDiv(int32_t a, int32_t m, int32_t d);
 
-} // namespace vr
+}  // namespace vr

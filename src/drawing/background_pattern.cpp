@@ -20,10 +20,10 @@ int sat(Wide v)
 // One pattern being drawn: the area, what the canvas can show of it, the colours and the step.
 struct Area {
     Canvas& canvas;
-    Wide w, h;    // the area, from the canvas origin
+    Wide w, h;  // the area, from the canvas origin
     Wide cw, ch;  // the canvas's own size: nothing at or beyond it can show
     Color back, pattern;
-    Wide step;    // at least 1
+    Wide step;  // at least 1
 
     void line(Wide x0, Wide y0, Wide x1, Wide y1)
     {
@@ -135,7 +135,10 @@ RadiusRange visibleRadii(const Area& a, Wide cx, Wide cy)
 }
 
 // First value 1 + k * step (k >= 0) that is at least lo.
-Wide firstRadiusFrom(Wide lo, Wide step) { return lo <= 1 ? 1 : 1 + (lo - 1 + step - 1) / step * step; }
+Wide firstRadiusFrom(Wide lo, Wide step)
+{
+    return lo <= 1 ? 1 : 1 + (lo - 1 + step - 1) / step * step;
+}
 
 void concentricCircles(Area& a)
 {
@@ -170,7 +173,10 @@ void quarterCircles(Area& a)
 // Working components are 16 bits wide: one may pass 255 between two strips before it is clamped.
 using Components = std::array<uint16_t, 3>;
 
-Components componentsOf(Color c) { return {redOf(c), greenOf(c), blueOf(c)}; }
+Components componentsOf(Color c)
+{
+    return {redOf(c), greenOf(c), blueOf(c)};
+}
 
 void makeEqualOnes(Components& c)
 {
@@ -205,8 +211,8 @@ enum class Walk { LeftToRight, RightToLeft, TopToBottom, BottomToTop };
 
 struct GradientKind {
     Walk walk;
-    bool full;          // full normalisation, else single-channel
-    bool divideByWidth; // the component step divides by W, else by H
+    bool full;  // full normalisation, else single-channel
+    bool divideByWidth;  // the component step divides by W, else by H
 };
 
 // 255 strips. Strip k of a forward walk spans Round(k * n / 255) up to Round((k + 1) * n / 255)
@@ -355,7 +361,7 @@ void colourRamps(Area& a)
     }
 }
 
-} // namespace
+}  // namespace
 
 uint8_t PatternForStyleCode(uint8_t StyleCode)
 {
@@ -369,8 +375,8 @@ void FillBackgroundPattern(Canvas& canvas, int32_t Width, int32_t Height, Color 
     FillBackgroundPatternWithStep(canvas, Width, Height, BackColour, PatternColour, Step, Pattern);
 }
 
-void FillBackgroundPatternWithStep(Canvas& canvas, int32_t Width, int32_t Height, Color BackColour,
-                                   Color PatternColour, int32_t Step, uint8_t Pattern)
+void FillBackgroundPatternWithStep(Canvas& canvas, int32_t Width, int32_t Height, Color BackColour, Color PatternColour,
+                                   int32_t Step, uint8_t Pattern)
 {
     canvas.pen.style = PenStyle::Null;
     canvas.brush.color = BackColour;
@@ -381,39 +387,94 @@ void FillBackgroundPatternWithStep(Canvas& canvas, int32_t Width, int32_t Height
     canvas.pen.style = PenStyle::Solid;
     canvas.pen.width = 1;
 
-    Area a{canvas, Width, Height, std::max(canvas.width(), 0), std::max(canvas.height(), 0), BackColour, PatternColour,
+    Area a{canvas,
+           Width,
+           Height,
+           std::max(canvas.width(), 0),
+           std::max(canvas.height(), 0),
+           BackColour,
+           PatternColour,
            std::max<Wide>(Step, 1)};
     switch (Pattern) {
-    case 0: dotGrid(a); break;
-    case 1: staggeredDots(a); break;
-    case 2: verticalLines(a); break;
-    case 3: horizontalLines(a); break;
+    case 0:
+        dotGrid(a);
+        break;
+    case 1:
+        staggeredDots(a);
+        break;
+    case 2:
+        verticalLines(a);
+        break;
+    case 3:
+        horizontalLines(a);
+        break;
     case 4:
         verticalLines(a);
         horizontalLines(a);
         break;
-    case 5: risingDiagonals(a); break;
-    case 6: fallingDiagonals(a); break;
-    case 7: rays(a); break;
-    case 8: gradient(a, {Walk::LeftToRight, false, true}); break;
-    case 9: concentricCircles(a); break;
-    case 10: tallEllipses(a); break;
-    case 11: quarterCircles(a); break;
-    case 12: gradient(a, {Walk::RightToLeft, false, true}); break;
-    case 13: gradient(a, {Walk::LeftToRight, true, true}); break;
-    case 14: gradient(a, {Walk::RightToLeft, true, true}); break;
-    case 15: gradient(a, {Walk::TopToBottom, true, false}); break;
-    case 16: gradient(a, {Walk::TopToBottom, false, true}); break;
-    case 17: gradient(a, {Walk::BottomToTop, true, true}); break;
-    case 18: gradient(a, {Walk::BottomToTop, false, true}); break;
-    case 19: bands(a, false, false); break;
-    case 20: bands(a, false, true); break;
-    case 21: bands(a, true, false); break;
-    case 22: bands(a, true, true); break;
-    case 23: colourRamps(a); break;
-    case 24: a.fill(0, 0, Width, Height, BackColour); break;
-    default: break;  // above 24: the back colour alone
+    case 5:
+        risingDiagonals(a);
+        break;
+    case 6:
+        fallingDiagonals(a);
+        break;
+    case 7:
+        rays(a);
+        break;
+    case 8:
+        gradient(a, {Walk::LeftToRight, false, true});
+        break;
+    case 9:
+        concentricCircles(a);
+        break;
+    case 10:
+        tallEllipses(a);
+        break;
+    case 11:
+        quarterCircles(a);
+        break;
+    case 12:
+        gradient(a, {Walk::RightToLeft, false, true});
+        break;
+    case 13:
+        gradient(a, {Walk::LeftToRight, true, true});
+        break;
+    case 14:
+        gradient(a, {Walk::RightToLeft, true, true});
+        break;
+    case 15:
+        gradient(a, {Walk::TopToBottom, true, false});
+        break;
+    case 16:
+        gradient(a, {Walk::TopToBottom, false, true});
+        break;
+    case 17:
+        gradient(a, {Walk::BottomToTop, true, true});
+        break;
+    case 18:
+        gradient(a, {Walk::BottomToTop, false, true});
+        break;
+    case 19:
+        bands(a, false, false);
+        break;
+    case 20:
+        bands(a, false, true);
+        break;
+    case 21:
+        bands(a, true, false);
+        break;
+    case 22:
+        bands(a, true, true);
+        break;
+    case 23:
+        colourRamps(a);
+        break;
+    case 24:
+        a.fill(0, 0, Width, Height, BackColour);
+        break;
+    default:
+        break;  // above 24: the back colour alone
     }
 }
 
-} // namespace vr
+}  // namespace vr

@@ -11,10 +11,10 @@ namespace vr {
 
 // A text frame's background as stored with the frame (10 bytes, packed, in the document).
 struct BackgroundRecord {
-    Color BackColour = kWhite;     // the whole area, before the pattern
+    Color BackColour = kWhite;  // the whole area, before the pattern
     Color PatternColour = kBlack;  // dots and lines; start colour of gradients and bands
-    uint8_t Step = 1;              // spacing of dots, lines and circles, in pixels
-    uint8_t StyleCode = 0;         // 0..24, see PatternForStyleCode
+    uint8_t Step = 1;  // spacing of dots, lines and circles, in pixels
+    uint8_t StyleCode = 0;  // 0..24, see PatternForStyleCode
 };
 
 // Highest pattern number that draws a pattern; above it only the back colour shows.
@@ -40,7 +40,7 @@ void FillBackgroundPattern(Canvas& canvas, int32_t Width, int32_t Height, Color 
 
 // The same with a step that is not limited to 8 bits (printing scales the stored step to the
 // printer's resolution). A step below 1 is drawn as 1.
-void FillBackgroundPatternWithStep(Canvas& canvas, int32_t Width, int32_t Height, Color BackColour,
-                                   Color PatternColour, int32_t Step, uint8_t Pattern);
+void FillBackgroundPatternWithStep(Canvas& canvas, int32_t Width, int32_t Height, Color BackColour, Color PatternColour,
+                                   int32_t Step, uint8_t Pattern);
 
-} // namespace vr
+}  // namespace vr

@@ -26,7 +26,7 @@ bool reasonableBitmapSize(const PrinterDevice& printer, int w, int h)
     return w <= 2 * longSide && h <= 2 * longSide && static_cast<int64_t>(w) * h <= 2 * sheetW * sheetH;
 }
 
-} // namespace
+}  // namespace
 
 void PrintBitmap(PrinterDevice& printer, const QImage& bitmap, int X, int Y, int Width, int Height, uint32_t RasterOp)
 {
@@ -64,4 +64,4 @@ void PrintFrameBackground(PrinterDevice& printer, const IRect& rect, const Backg
         PrintBitmap(printer, *backImage, rect.left, rect.top, w, h, RasterOp);
 }
 
-} // namespace vr
+}  // namespace vr

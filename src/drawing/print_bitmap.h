@@ -34,4 +34,4 @@ void PrintFrameBackground(PrinterDevice& printer, const IRect& rect, const Backg
                           uint8_t HasPattern, double HorzScale, double VertScale, const QImage* backImage,
                           uint32_t RasterOp);
 
-} // namespace vr
+}  // namespace vr

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <new>
 #include <numbers>
 #include <vector>
-#include <new>
 
 #include <QImage>
 
@@ -40,7 +40,7 @@ QImage whiteBitmap(int64_t w, int64_t h)
 // The mask read by rows. Outside the mask a pixel is neither white nor black.
 class Mask {
 public:
-    explicit Mask(const QImage& im) : im_(im), w_(im.width()), h_(im.height()) {}
+    explicit Mask(const QImage& im) : im_(im), w_(im.width()), h_(im.height()) { }
     int width() const { return w_; }
     int height() const { return h_; }
     const QRgb* row(int64_t y) const
@@ -112,7 +112,8 @@ void extrude(Job& j)
         stepX[static_cast<size_t>(k)] = static_cast<double>(k) * sinA;
         stepY[static_cast<size_t>(k)] = static_cast<double>(k) * cosA;
     }
-    const double shiftX = static_cast<double>(j.depth) * j.horzScale, shiftY = static_cast<double>(j.depth) * j.vertScale;
+    const double shiftX = static_cast<double>(j.depth) * j.horzScale,
+                 shiftY = static_cast<double>(j.depth) * j.vertScale;
     const QRgb shadowColour = toArgb(j.colour);
     const int64_t lastY = std::min<int64_t>(j.th + j.depth + 1, j.mask.height() - 1);
     const int64_t lastX = std::min<int64_t>(j.tw + j.depth + 1, j.mask.width() - 2);
@@ -123,9 +124,8 @@ void extrude(Job& j)
         for (int64_t x = 2; x <= lastX; ++x) {
             if (row[x] != kMaskWhite)
                 continue;
-            const bool starts = (left && row[x - 1] == kMaskBlack) || (right && row[x + 1] == kMaskBlack)
-                                || (below && down != nullptr && down[x] == kMaskBlack)
-                                || (above && up != nullptr && up[x] == kMaskBlack);
+            const bool starts = (left && row[x - 1] == kMaskBlack) || (right && row[x + 1] == kMaskBlack) ||
+                (below && down != nullptr && down[x] == kMaskBlack) || (above && up != nullptr && up[x] == kMaskBlack);
             if (!starts)
                 continue;
             const auto fx = static_cast<double>(x), fy = static_cast<double>(y);
@@ -161,7 +161,8 @@ void dot(Job& j)
             const int64_t tx = x + dx, ty = y + dy;
             if (j.printed) {
                 const bool inside = tx >= 0 && ty >= 0 && tx < j.shadow.width() && ty < j.shadow.height();
-                if (!inside || reinterpret_cast<const QRgb*>(j.shadow.constScanLine(static_cast<int>(ty)))[tx] != kMaskBlack) {
+                if (!inside ||
+                    reinterpret_cast<const QRgb*>(j.shadow.constScanLine(static_cast<int>(ty)))[tx] != kMaskBlack) {
                     putPixel(j.shadow, tx, ty, shadowColour);
                     j.anyPrinted = true;
                 }
@@ -172,7 +173,7 @@ void dot(Job& j)
     }
 }
 
-} // namespace
+}  // namespace
 
 void DrawTextShadow(Canvas& canvas, PrinterDevice* printer, int32_t Depth, int32_t Angle, const std::string& Kind,
                     uint8_t Mode, double VertScale, double HorzScale, int32_t Y0, int32_t X0, const std::string& Text,
@@ -224,4 +225,4 @@ void DrawTextShadow(Canvas& canvas, PrinterDevice* printer, int32_t Depth, int32
     PrintBitmap(*printer, shadow, saturate(x), saturate(y), shadow.width(), shadow.height(), rop::SrcAnd);
 }
 
-} // namespace vr
+}  // namespace vr

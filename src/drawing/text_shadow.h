@@ -13,7 +13,7 @@
 namespace vr {
 
 inline constexpr uint8_t kShadowOnScreen = 0x45;  // 'E'
-inline constexpr uint8_t kShadowPrinted = 0x49;   // 'I'
+inline constexpr uint8_t kShadowPrinted = 0x49;  // 'I'
 
 // Draws the shadow of Text, whose top-left lies at (X0, Y0) of the target, in Colour.
 //
@@ -48,8 +48,8 @@ inline void DrawTextShadow(PrinterDevice& printer, int32_t Depth, int32_t Angle,
                            double VertScale, double HorzScale, int32_t Y0, int32_t X0, const std::string& Text,
                            Color Colour)
 {
-    DrawTextShadow(printer.canvas(), &printer, Depth, Angle, Kind, kShadowPrinted, VertScale, HorzScale, Y0, X0,
-                   Text, Colour);
+    DrawTextShadow(printer.canvas(), &printer, Depth, Angle, Kind, kShadowPrinted, VertScale, HorzScale, Y0, X0, Text,
+                   Colour);
 }
 
-} // namespace vr
+}  // namespace vr

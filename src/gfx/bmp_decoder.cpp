@@ -18,16 +18,30 @@ namespace {
 constexpr uint64_t kMaxPixels = uint64_t{1} << 28;
 constexpr uint64_t kMaxRlePixels = uint64_t{1} << 26;
 
-enum Compression : uint32_t { BiRgb = 0, BiRle8 = 1, BiRle4 = 2, BiBitfields = 3, BiJpeg = 4, BiPng = 5, BiAlphaBitfields = 6 };
+enum Compression : uint32_t {
+    BiRgb = 0,
+    BiRle8 = 1,
+    BiRle4 = 2,
+    BiBitfields = 3,
+    BiJpeg = 4,
+    BiPng = 5,
+    BiAlphaBitfields = 6
+};
 
-uint16_t le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint16_t le16(const uint8_t* p)
+{
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 uint32_t le32(const uint8_t* p)
 {
     return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-           (static_cast<uint32_t>(p[3]) << 24);
+        (static_cast<uint32_t>(p[3]) << 24);
 }
 
-[[noreturn]] void bad(const char* what) { throw GraphicError(std::string("Bitmap image is not valid: ") + what); }
+[[noreturn]] void bad(const char* what)
+{
+    throw GraphicError(std::string("Bitmap image is not valid: ") + what);
+}
 
 // One colour channel of a bit-field pixel: where it starts, how wide it is and how to widen it to
 // eight bits.
@@ -98,7 +112,7 @@ Dib readHeaders(const uint8_t* data, size_t size, size_t fileBitsOffset, bool ic
         d.bpp = le16(&hdr[14]);
         d.compression = le32(&hdr[16]);
         const bool windowsHeader = d.headerSize == 40 || d.headerSize == 52 || d.headerSize == 56 ||
-                                   d.headerSize == 108 || d.headerSize == 124;
+            d.headerSize == 108 || d.headerSize == 124;
         if (!windowsHeader && d.compression >= BiBitfields)
             bad("compression of OS/2 bitmaps");  // Huffman 1D and RLE24 there
         if (d.headerSize >= 52) {
@@ -209,7 +223,10 @@ QImage allocate(const Dib& d, uint64_t limit, QImage::Format format)
     return im;
 }
 
-size_t strideOf(int width, int bpp) { return ((size_t(width) * size_t(bpp) + 31) / 32) * 4; }
+size_t strideOf(int width, int bpp)
+{
+    return ((size_t(width) * size_t(bpp) + 31) / 32) * 4;
+}
 
 void decodeRows(const Dib& d, QImage& im)
 {
@@ -226,10 +243,18 @@ void decodeRows(const Dib& d, QImage& im)
         for (int x = 0; x < d.width; ++x) {
             uint32_t px;
             switch (d.bpp) {
-            case 1: px = d.palette[(src[x >> 3] >> (7 - (x & 7))) & 1]; break;
-            case 4: px = d.palette[(src[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF]; break;
-            case 8: px = d.palette[src[x]]; break;
-            case 24: px = 0xFF000000u | (uint32_t{src[3 * x + 2]} << 16) | (uint32_t{src[3 * x + 1]} << 8) | src[3 * x]; break;
+            case 1:
+                px = d.palette[(src[x >> 3] >> (7 - (x & 7))) & 1];
+                break;
+            case 4:
+                px = d.palette[(src[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF];
+                break;
+            case 8:
+                px = d.palette[src[x]];
+                break;
+            case 24:
+                px = 0xFF000000u | (uint32_t{src[3 * x + 2]} << 16) | (uint32_t{src[3 * x + 1]} << 8) | src[3 * x];
+                break;
             default: {
                 const uint32_t v = d.bpp == 16 ? le16(src + 2 * x) : le32(src + 4 * x);
                 px = 0xFF000000u | (uint32_t{d.r.of(v)} << 16) | (uint32_t{d.g.of(v)} << 8) | d.b.of(v);
@@ -252,7 +277,8 @@ void decodeRle(const Dib& d, QImage& im)
     int x = 0, row = 0;
     auto put = [&](int index) {
         if (x < d.width && row < d.height)
-            reinterpret_cast<uint32_t*>(im.scanLine(d.height - 1 - row))[x] = d.palette[size_t(index) & (four ? 0xF : 0xFF)];
+            reinterpret_cast<uint32_t*>(im.scanLine(d.height - 1 - row))[x] =
+                d.palette[size_t(index) & (four ? 0xF : 0xFF)];
         ++x;
     };
     size_t i = 0;
@@ -308,7 +334,7 @@ QImage decodeImage(const Dib& d)
     return im;
 }
 
-} // namespace
+}  // namespace
 
 QImage decodeDib(const uint8_t* data, size_t size)
 {
@@ -363,5 +389,5 @@ QImage decodeIconDib(const uint8_t* data, size_t size)
     return im;
 }
 
-} // namespace detail
-} // namespace vr
+}  // namespace detail
+}  // namespace vr

@@ -20,8 +20,22 @@ enum class PenStyle : uint8_t { Solid = 0, Dash = 1, Dot = 2, DashDot = 3, DashD
 // colour; NotXor gives NOT(destination XOR pen), so that the pen colour shows unchanged on white
 // and a second stroke over the same pixel restores it.
 enum class PenMode : uint8_t {
-    Black = 1, NotMergePen, MaskNotPen, NotCopyPen, MaskPenNot, Not, XorPen, NotMaskPen, MaskPen,
-    NotXor = 10, Nop, MergeNotPen, Copy = 13, MergePenNot, MergePen, White
+    Black = 1,
+    NotMergePen,
+    MaskNotPen,
+    NotCopyPen,
+    MaskPenNot,
+    Not,
+    XorPen,
+    NotMaskPen,
+    MaskPen,
+    NotXor = 10,
+    Nop,
+    MergeNotPen,
+    Copy = 13,
+    MergePenNot,
+    MergePen,
+    White
 };
 
 // Pattern: the brush's pattern bitmap (Brush::pattern), tiled from the device origin.
@@ -44,7 +58,7 @@ inline constexpr uint32_t PatInvert = 0x005A0049;
 inline constexpr uint32_t DstInvert = 0x00550009;
 inline constexpr uint32_t Blackness = 0x00000042;
 inline constexpr uint32_t Whiteness = 0x00FF0062;
-} // namespace rop
+}  // namespace rop
 
 struct Pen {
     Color color = kBlack;
@@ -68,7 +82,7 @@ struct FontSpec {
     uint8_t style = 0;
     Color color = kBlack;
     int pixelHeight = 0;  // when not 0: the character height in device pixels, overriding pointSize
-    int escapement = 0;   // tenths of a degree, counter-clockwise
+    int escapement = 0;  // tenths of a degree, counter-clockwise
     bool operator==(const FontSpec&) const = default;
 };
 
@@ -113,7 +127,11 @@ public:
     virtual int dpiX() const = 0;
     virtual int dpiY() const = 0;
 
-    void moveTo(int x, int y) { posX_ = x; posY_ = y; }
+    void moveTo(int x, int y)
+    {
+        posX_ = x;
+        posY_ = y;
+    }
     // Draws from the current position to (x, y) with the pen, without the end pixel, and moves there.
     void lineTo(int x, int y);
     int penX() const { return posX_; }
@@ -187,4 +205,4 @@ private:
     Canvas& c_;
 };
 
-} // namespace vr
+}  // namespace vr

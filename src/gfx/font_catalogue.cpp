@@ -40,4 +40,4 @@ int FontCatalogue::loadFontsIn(const std::string& folder)
     return count;
 }
 
-} // namespace vr
+}  // namespace vr

@@ -33,4 +33,4 @@ private:
     std::set<std::string> files_;
 };
 
-} // namespace vr
+}  // namespace vr

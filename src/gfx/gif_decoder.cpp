@@ -42,7 +42,10 @@ struct GifCloser {
     }
 };
 
-[[noreturn]] void bad(const std::string& why) { throw GraphicError("GIF image is not valid: " + why); }
+[[noreturn]] void bad(const std::string& why)
+{
+    throw GraphicError("GIF image is not valid: " + why);
+}
 
 void check(int result, GifFileType* gif)
 {
@@ -52,7 +55,7 @@ void check(int result, GifFileType* gif)
     }
 }
 
-} // namespace
+}  // namespace
 
 QImage decodeGif(const uint8_t* data, size_t size)
 {
@@ -110,7 +113,8 @@ QImage decodeGif(const uint8_t* data, size_t size)
         if (!map)
             colours[i] = 0xFF000000u | (uint32_t(i) * 0x010101u);
         else if (i < map->ColorCount)
-            colours[i] = 0xFF000000u | (uint32_t(map->Colors[i].Red) << 16) | (uint32_t(map->Colors[i].Green) << 8) | map->Colors[i].Blue;
+            colours[i] = 0xFF000000u | (uint32_t(map->Colors[i].Red) << 16) | (uint32_t(map->Colors[i].Green) << 8) |
+                map->Colors[i].Blue;
         else
             colours[i] = 0xFF000000u;
     }
@@ -141,4 +145,4 @@ QImage decodeGif(const uint8_t* data, size_t size)
     return im;
 }
 
-} // namespace vr
+}  // namespace vr

@@ -14,10 +14,10 @@ namespace vr {
 namespace {
 
 // Code page 1252 for 0x80..0x9F (0 where the code page has no character).
-constexpr std::array<char16_t, 32> kCp1252High = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+constexpr std::array<char16_t, 32> kCp1252High = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                                  0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 // Big-endian table fields; 0 when the table is too short.
 int readU16(const QByteArray& t, int offset)
@@ -26,9 +26,15 @@ int readU16(const QByteArray& t, int offset)
         return 0;
     return (static_cast<uint8_t>(t[offset]) << 8) | static_cast<uint8_t>(t[offset + 1]);
 }
-int readS16(const QByteArray& t, int offset) { return static_cast<int16_t>(static_cast<uint16_t>(readU16(t, offset))); }
+int readS16(const QByteArray& t, int offset)
+{
+    return static_cast<int16_t>(static_cast<uint16_t>(readU16(t, offset)));
+}
 
-int roundHalfUp(double v) { return static_cast<int>(std::floor(v + 0.5)); }
+int roundHalfUp(double v)
+{
+    return static_cast<int>(std::floor(v + 0.5));
+}
 
 QRawFont rawFont(const QString& family, int pixelSize, bool bold, bool italic)
 {
@@ -136,7 +142,7 @@ void addGlyphRun(QPainter& p, const QRawFont& font, int baseline, const QList<qu
     p.drawGlyphRun(QPointF(0, baseline), run);
 }
 
-} // namespace
+}  // namespace
 
 int ByteFont::width(std::string_view bytes) const
 {
@@ -177,7 +183,7 @@ struct ByteFontCache::Watch {
     QMetaObject::Connection connection;
 };
 
-ByteFontCache::ByteFontCache() : watch_(std::make_unique<Watch>()) {}
+ByteFontCache::ByteFontCache() : watch_(std::make_unique<Watch>()) { }
 
 ByteFontCache::~ByteFontCache()
 {
@@ -226,4 +232,4 @@ ByteFontCache& ByteFontCache::shared()
     return cache;
 }
 
-} // namespace vr
+}  // namespace vr

@@ -41,7 +41,7 @@ inline constexpr const char* kFallbackFamily = "DejaVu Sans";
 
 // One face at one pixel size, bold and italic fixed, with every byte's glyph and advance.
 struct ByteFont {
-    QRawFont face;      // the face asked for, or the fallback face when that is not installed
+    QRawFont face;  // the face asked for, or the fallback face when that is not installed
     QRawFont fallback;  // the fallback face at the same size and style
     bool substituted = false;  // the face asked for is not installed
     std::array<quint32, 256> glyph{};
@@ -86,4 +86,4 @@ private:
     std::unique_ptr<Watch> watch_;
 };
 
-} // namespace vr
+}  // namespace vr

@@ -8,15 +8,19 @@
 namespace vr {
 namespace {
 
-uint16_t le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint16_t le16(const uint8_t* p)
+{
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 uint32_t le32(const uint8_t* p)
 {
     return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-           (static_cast<uint32_t>(p[3]) << 24);
+        (static_cast<uint32_t>(p[3]) << 24);
 }
 uint32_t be32(const uint8_t* p)
 {
-    return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) | (static_cast<uint32_t>(p[2]) << 8) | p[3];
+    return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
+        (static_cast<uint32_t>(p[2]) << 8) | p[3];
 }
 
 constexpr uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
@@ -30,7 +34,10 @@ struct Entry {
     int depth;
 };
 
-bool isPng(const uint8_t* p, size_t n) { return n >= 33 && std::equal(kPngSignature, kPngSignature + 8, p); }
+bool isPng(const uint8_t* p, size_t n)
+{
+    return n >= 33 && std::equal(kPngSignature, kPngSignature + 8, p);
+}
 
 // Size and depth as the image itself states them; false when the header is not there.
 bool describe(Entry& e)
@@ -70,7 +77,7 @@ QImage decodeEntry(const Entry& e)
     return im.convertToFormat(QImage::Format_ARGB32);
 }
 
-} // namespace
+}  // namespace
 
 QImage decodeIco(const uint8_t* data, size_t size)
 {
@@ -91,8 +98,9 @@ QImage decodeIco(const uint8_t* data, size_t size)
         if (describe(e))
             entries.push_back(e);
     }
-    std::stable_sort(entries.begin(), entries.end(),
-                     [](const Entry& a, const Entry& b) { return a.area != b.area ? a.area > b.area : a.depth > b.depth; });
+    std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+        return a.area != b.area ? a.area > b.area : a.depth > b.depth;
+    });
     for (const Entry& e : entries) {
         try {
             return decodeEntry(e);
@@ -103,4 +111,4 @@ QImage decodeIco(const uint8_t* data, size_t size)
     throw GraphicError("Icon has no valid image");
 }
 
-} // namespace vr
+}  // namespace vr

@@ -52,7 +52,7 @@ void errorExit(j_common_ptr cinfo)
     std::longjmp(err->jump, 1);
 }
 
-void outputMessage(j_common_ptr) {}
+void outputMessage(j_common_ptr) { }
 
 // Corrupt progressive streams can hold any number of scans; a real one has a handful.
 void progressMonitor(j_common_ptr cinfo)
@@ -68,7 +68,8 @@ void progressMonitor(j_common_ptr cinfo)
 uint8_t fromCmyk(int c, int k, bool inverted)
 {
     // Adobe's applications write CMYK inverted (0 = full ink); others write it plainly.
-    return inverted ? static_cast<uint8_t>((c * k + 127) / 255) : static_cast<uint8_t>(((255 - c) * (255 - k) + 127) / 255);
+    return inverted ? static_cast<uint8_t>((c * k + 127) / 255)
+                    : static_cast<uint8_t>(((255 - c) * (255 - k) + 127) / 255);
 }
 
 // Runs the library; false with err.message on any error. Only plain data and pointers here.
@@ -153,7 +154,7 @@ bool run(Job* job)
     return true;
 }
 
-} // namespace
+}  // namespace
 
 QImage decodeJpeg(const uint8_t* data, size_t size, JpegOutput out)
 {
@@ -175,4 +176,4 @@ QImage decodeJpeg(const uint8_t* data, size_t size, JpegOutput out)
     return std::move(job->image);
 }
 
-} // namespace vr
+}  // namespace vr

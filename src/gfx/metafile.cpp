@@ -20,9 +20,12 @@ namespace {
 constexpr uint32_t kPlaceableKey = 0x9AC6CDD7u;
 constexpr uint32_t kEmfSignature = 0x464D4520u;  // " EMF"
 
-int pixels(double v) { return static_cast<int>(std::clamp(std::floor(std::abs(v) + 0.5), 1.0, 32767.0)); }
+int pixels(double v)
+{
+    return static_cast<int>(std::clamp(std::floor(std::abs(v) + 0.5), 1.0, 32767.0));
+}
 
-} // namespace
+}  // namespace
 
 std::optional<Metafile> Metafile::parse(Kind kind, std::vector<uint8_t> bytes)
 {
@@ -72,4 +75,4 @@ void Metafile::play(Canvas& canvas, const IRect& dest) const
         mf::playEmf(*bytes_, canvas, dest);
 }
 
-} // namespace vr
+}  // namespace vr

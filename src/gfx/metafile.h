@@ -35,4 +35,4 @@ private:
     friend class MetafilePlayerAccess;
 };
 
-} // namespace vr
+}  // namespace vr

@@ -15,19 +15,71 @@ namespace vr::mf {
 namespace {
 
 enum : uint32_t {
-    kHeader = 1, kPolyBezier = 2, kPolygon = 3, kPolyline = 4, kPolyBezierTo = 5, kPolylineTo = 6,
-    kPolyPolyline = 7, kPolyPolygon = 8, kSetWindowExtEx = 9, kSetWindowOrgEx = 10, kSetViewportExtEx = 11,
-    kSetViewportOrgEx = 12, kEof = 14, kSetPixelV = 15, kSetMapMode = 17, kSetBkMode = 18,
-    kSetPolyFillMode = 19, kSetRop2 = 20, kSetTextAlign = 22, kSetTextColor = 24, kSetBkColor = 25,
-    kMoveToEx = 27, kIntersectClipRect = 30, kScaleViewportExtEx = 31, kScaleWindowExtEx = 32, kSaveDc = 33,
-    kRestoreDc = 34, kSetWorldTransform = 35, kModifyWorldTransform = 36, kSelectObject = 37, kCreatePen = 38,
-    kCreateBrushIndirect = 39, kDeleteObject = 40, kEllipse = 42, kRectangle = 43, kRoundRect = 44, kArc = 45,
-    kChord = 46, kPie = 47, kLineTo = 54, kBeginPath = 59, kEndPath = 60, kCloseFigure = 61, kFillPath = 62,
-    kStrokeAndFillPath = 63, kStrokePath = 64, kAbortPath = 68, kExtSelectClipRgn = 75, kBitBlt = 76,
-    kStretchBlt = 77, kSetDiBitsToDevice = 80, kStretchDiBits = 81, kExtCreateFontIndirectW = 82,
-    kExtTextOutA = 83, kExtTextOutW = 84, kPolyBezier16 = 85, kPolygon16 = 86, kPolyline16 = 87,
-    kPolyBezierTo16 = 88, kPolylineTo16 = 89, kPolyPolyline16 = 90, kPolyPolygon16 = 91, kCreateMonoBrush = 93,
-    kCreateDibPatternBrushPt = 94, kExtCreatePen = 95,
+    kHeader = 1,
+    kPolyBezier = 2,
+    kPolygon = 3,
+    kPolyline = 4,
+    kPolyBezierTo = 5,
+    kPolylineTo = 6,
+    kPolyPolyline = 7,
+    kPolyPolygon = 8,
+    kSetWindowExtEx = 9,
+    kSetWindowOrgEx = 10,
+    kSetViewportExtEx = 11,
+    kSetViewportOrgEx = 12,
+    kEof = 14,
+    kSetPixelV = 15,
+    kSetMapMode = 17,
+    kSetBkMode = 18,
+    kSetPolyFillMode = 19,
+    kSetRop2 = 20,
+    kSetTextAlign = 22,
+    kSetTextColor = 24,
+    kSetBkColor = 25,
+    kMoveToEx = 27,
+    kIntersectClipRect = 30,
+    kScaleViewportExtEx = 31,
+    kScaleWindowExtEx = 32,
+    kSaveDc = 33,
+    kRestoreDc = 34,
+    kSetWorldTransform = 35,
+    kModifyWorldTransform = 36,
+    kSelectObject = 37,
+    kCreatePen = 38,
+    kCreateBrushIndirect = 39,
+    kDeleteObject = 40,
+    kEllipse = 42,
+    kRectangle = 43,
+    kRoundRect = 44,
+    kArc = 45,
+    kChord = 46,
+    kPie = 47,
+    kLineTo = 54,
+    kBeginPath = 59,
+    kEndPath = 60,
+    kCloseFigure = 61,
+    kFillPath = 62,
+    kStrokeAndFillPath = 63,
+    kStrokePath = 64,
+    kAbortPath = 68,
+    kExtSelectClipRgn = 75,
+    kBitBlt = 76,
+    kStretchBlt = 77,
+    kSetDiBitsToDevice = 80,
+    kStretchDiBits = 81,
+    kExtCreateFontIndirectW = 82,
+    kExtTextOutA = 83,
+    kExtTextOutW = 84,
+    kPolyBezier16 = 85,
+    kPolygon16 = 86,
+    kPolyline16 = 87,
+    kPolyBezierTo16 = 88,
+    kPolylineTo16 = 89,
+    kPolyPolyline16 = 90,
+    kPolyPolygon16 = 91,
+    kCreateMonoBrush = 93,
+    kCreateDibPatternBrushPt = 94,
+    kExtCreatePen = 95,
 };
 
 Brush logBrush(uint32_t style, Color color, uint32_t hatch)
@@ -37,7 +89,8 @@ Brush logBrush(uint32_t style, Color color, uint32_t hatch)
     if (style == 1)
         b.style = BrushStyle::Clear;
     else if (style == 2)
-        b.style = static_cast<BrushStyle>(static_cast<int>(BrushStyle::Horizontal) + static_cast<int>(std::min<uint32_t>(hatch, 5)));
+        b.style = static_cast<BrushStyle>(static_cast<int>(BrushStyle::Horizontal) +
+                                          static_cast<int>(std::min<uint32_t>(hatch, 5)));
     return b;
 }
 
@@ -46,29 +99,43 @@ std::optional<GdiObject> stockObject(uint32_t n)
 {
     GdiObject o;
     switch (n) {
-    case 0: case 1: case 2: case 3: case 4: case 5: {  // white, light grey, grey, dark grey, black, null brush
+    case 0:
+    case 1:
+    case 2:
+    case 3:
+    case 4:
+    case 5: {  // white, light grey, grey, dark grey, black, null brush
         static constexpr Color kGreys[] = {0xFFFFFF, 0xC0C0C0, 0x808080, 0x404040, 0x000000, 0};
         o.type = GdiObject::Type::Brush;
         o.brush.color = kGreys[n];
         o.brush.style = n == 5 ? BrushStyle::Clear : BrushStyle::Solid;
         return o;
     }
-    case 6: case 7: case 8:  // white, black, null pen
+    case 6:
+    case 7:
+    case 8:  // white, black, null pen
         o.type = GdiObject::Type::Pen;
         o.pen.width = 0;
         o.pen.color = n == 6 ? kWhite : kBlack;
         o.pen.style = n == 8 ? PenStyle::Null : PenStyle::Solid;
         return o;
-    case 10: case 11: case 12: case 13: case 14: case 16: case 17:  // fonts
+    case 10:
+    case 11:
+    case 12:
+    case 13:
+    case 14:
+    case 16:
+    case 17:  // fonts
         o.type = GdiObject::Type::Font;
         return o;
-    default: return std::nullopt;
+    default:
+        return std::nullopt;
     }
 }
 
 class EmfPlayer {
 public:
-    explicit EmfPlayer(Player& p) : p_(p) {}
+    explicit EmfPlayer(Player& p) : p_(p) { }
     bool record(uint32_t type, const Record& r);
 
 private:
@@ -90,7 +157,8 @@ private:
         return true;
     }
     // The DIB of a bitmap record: info header at offBmi (cbBmi bytes) and bits at offBits.
-    QImage dib(const Record& r, size_t offBmi, size_t cbBmi, size_t offBits, size_t cbBits, bool* bottomUp = nullptr) const
+    QImage dib(const Record& r, size_t offBmi, size_t cbBmi, size_t offBits, size_t cbBits,
+               bool* bottomUp = nullptr) const
     {
         if (cbBmi == 0 || !r.has(offBmi, cbBmi) || !r.has(offBits, cbBits))
             return QImage();
@@ -138,9 +206,15 @@ bool EmfPlayer::polyRecord(uint32_t type, const Record& r)
     if (r.shortRead() || !points(r, 28, count, small, pts))
         return false;
     switch (base) {
-    case kPolygon: p_.polygon({pts}); break;
-    case kPolyline: p_.polyline(pts); break;
-    case kPolylineTo: p_.pathPolyline(pts, true); break;
+    case kPolygon:
+        p_.polygon({pts});
+        break;
+    case kPolyline:
+        p_.polyline(pts);
+        break;
+    case kPolylineTo:
+        p_.pathPolyline(pts, true);
+        break;
     case kPolyBezier:
     case kPolyBezierTo: {
         const bool to = base == kPolyBezierTo;
@@ -155,7 +229,8 @@ bool EmfPlayer::polyRecord(uint32_t type, const Record& r)
         p_.pathPolyline(flat, to);
         break;
     }
-    default: break;
+    default:
+        break;
     }
     return true;
 }
@@ -187,14 +262,37 @@ bool EmfPlayer::record(uint32_t type, const Record& r)
     DcState& dc = p_.dc;
     auto i32 = [&](size_t k) { return static_cast<double>(r.i32(8 + 4 * k)); };
     switch (type) {
-    case kPolyBezier: case kPolygon: case kPolyline: case kPolyBezierTo: case kPolylineTo: case kPolyPolyline:
-    case kPolyPolygon: case kPolyBezier16: case kPolygon16: case kPolyline16: case kPolyBezierTo16:
-    case kPolylineTo16: case kPolyPolyline16: case kPolyPolygon16:
+    case kPolyBezier:
+    case kPolygon:
+    case kPolyline:
+    case kPolyBezierTo:
+    case kPolylineTo:
+    case kPolyPolyline:
+    case kPolyPolygon:
+    case kPolyBezier16:
+    case kPolygon16:
+    case kPolyline16:
+    case kPolyBezierTo16:
+    case kPolylineTo16:
+    case kPolyPolyline16:
+    case kPolyPolygon16:
         return polyRecord(type, r);
-    case kSetWindowExtEx: dc.winExtX = i32(0); dc.winExtY = i32(1); break;
-    case kSetWindowOrgEx: dc.winOrgX = i32(0); dc.winOrgY = i32(1); break;
-    case kSetViewportExtEx: dc.vpExtX = i32(0); dc.vpExtY = i32(1); break;
-    case kSetViewportOrgEx: dc.vpOrgX = i32(0); dc.vpOrgY = i32(1); break;
+    case kSetWindowExtEx:
+        dc.winExtX = i32(0);
+        dc.winExtY = i32(1);
+        break;
+    case kSetWindowOrgEx:
+        dc.winOrgX = i32(0);
+        dc.winOrgY = i32(1);
+        break;
+    case kSetViewportExtEx:
+        dc.vpExtX = i32(0);
+        dc.vpExtY = i32(1);
+        break;
+    case kSetViewportOrgEx:
+        dc.vpOrgX = i32(0);
+        dc.vpOrgY = i32(1);
+        break;
     case kScaleViewportExtEx:
     case kScaleWindowExtEx: {
         if (i32(1) == 0 || i32(3) == 0)
@@ -205,21 +303,41 @@ bool EmfPlayer::record(uint32_t type, const Record& r)
         ey = ey * i32(2) / i32(3);
         break;
     }
-    case kSetPixelV: p_.setPixel(i32(0), i32(1), r.u32(16) & 0xFFFFFF); break;
-    case kSetMapMode: dc.mapMode = static_cast<int>(std::clamp<uint32_t>(r.u32(8), 1, 8)); break;
-    case kSetBkMode: dc.opaque = r.u32(8) == 2; break;
-    case kSetPolyFillMode: dc.winding = r.u32(8) == 2; break;
-    case kSetRop2: dc.rop2 = static_cast<int>(std::clamp<uint32_t>(r.u32(8), 1, 16)); break;
-    case kSetTextAlign: dc.textAlign = r.u32(8); break;
-    case kSetTextColor: dc.textColor = r.u32(8) & 0xFFFFFF; break;
-    case kSetBkColor: dc.bkColor = r.u32(8) & 0xFFFFFF; break;
+    case kSetPixelV:
+        p_.setPixel(i32(0), i32(1), r.u32(16) & 0xFFFFFF);
+        break;
+    case kSetMapMode:
+        dc.mapMode = static_cast<int>(std::clamp<uint32_t>(r.u32(8), 1, 8));
+        break;
+    case kSetBkMode:
+        dc.opaque = r.u32(8) == 2;
+        break;
+    case kSetPolyFillMode:
+        dc.winding = r.u32(8) == 2;
+        break;
+    case kSetRop2:
+        dc.rop2 = static_cast<int>(std::clamp<uint32_t>(r.u32(8), 1, 16));
+        break;
+    case kSetTextAlign:
+        dc.textAlign = r.u32(8);
+        break;
+    case kSetTextColor:
+        dc.textColor = r.u32(8) & 0xFFFFFF;
+        break;
+    case kSetBkColor:
+        dc.bkColor = r.u32(8) & 0xFFFFFF;
+        break;
     case kMoveToEx:
         p_.moveTo(i32(0), i32(1));
         if (p_.inPath)
             p_.path.push_back(Player::Figure{{dc.pos}, false});
         break;
-    case kLineTo: p_.lineTo(i32(0), i32(1)); break;
-    case kIntersectClipRect: p_.intersectClip(i32(0), i32(1), i32(2), i32(3)); break;
+    case kLineTo:
+        p_.lineTo(i32(0), i32(1));
+        break;
+    case kIntersectClipRect:
+        p_.intersectClip(i32(0), i32(1), i32(2), i32(3));
+        break;
     case kExtSelectClipRgn: {
         // RGN_COPY (5) without region data resets the clip; otherwise the region's bounds.
         const uint32_t size = r.u32(8), mode = r.u32(12);
@@ -244,8 +362,12 @@ bool EmfPlayer::record(uint32_t type, const Record& r)
         dc.clip = clip;
         break;
     }
-    case kSaveDc: p_.saveDc(); break;
-    case kRestoreDc: p_.restoreDc(r.i32(8)); break;
+    case kSaveDc:
+        p_.saveDc();
+        break;
+    case kRestoreDc:
+        p_.restoreDc(r.i32(8));
+        break;
     case kSetWorldTransform:
     case kModifyWorldTransform: {
         const double a = r.f32(8), b = r.f32(12), c = r.f32(16), d = r.f32(20), e = r.f32(24), f = r.f32(28);
@@ -254,15 +376,29 @@ bool EmfPlayer::record(uint32_t type, const Record& r)
             return false;
         // Points are rows: world = point * M; left multiply applies the new one first.
         auto set = [&](double m11, double m12, double m21, double m22, double dx, double dy) {
-            dc.m11 = m11; dc.m12 = m12; dc.m21 = m21; dc.m22 = m22; dc.dx = dx; dc.dy = dy;
+            dc.m11 = m11;
+            dc.m12 = m12;
+            dc.m21 = m21;
+            dc.m22 = m22;
+            dc.dx = dx;
+            dc.dy = dy;
         };
         const double A = dc.m11, B = dc.m12, C = dc.m21, D = dc.m22, E = dc.dx, F = dc.dy;
         switch (mode) {
-        case 1: set(1, 0, 0, 1, 0, 0); break;
-        case 2: set(a * A + b * C, a * B + b * D, c * A + d * C, c * B + d * D, e * A + f * C + E, e * B + f * D + F); break;
-        case 3: set(A * a + B * c, A * b + B * d, C * a + D * c, C * b + D * d, E * a + F * c + e, E * b + F * d + f); break;
-        case 4: set(a, b, c, d, e, f); break;
-        default: break;
+        case 1:
+            set(1, 0, 0, 1, 0, 0);
+            break;
+        case 2:
+            set(a * A + b * C, a * B + b * D, c * A + d * C, c * B + d * D, e * A + f * C + E, e * B + f * D + F);
+            break;
+        case 3:
+            set(A * a + B * c, A * b + B * d, C * a + D * c, C * b + D * d, E * a + F * c + e, E * b + F * d + f);
+            break;
+        case 4:
+            set(a, b, c, d, e, f);
+            break;
+        default:
+            break;
         }
         break;
     }
@@ -276,7 +412,9 @@ bool EmfPlayer::record(uint32_t type, const Record& r)
         }
         break;
     }
-    case kDeleteObject: objects_.erase(r.u32(8)); break;
+    case kDeleteObject:
+        objects_.erase(r.u32(8));
+        break;
     case kCreatePen: {
         GdiObject o;
         o.type = GdiObject::Type::Pen;
@@ -350,13 +488,21 @@ bool EmfPlayer::record(uint32_t type, const Record& r)
         objects_[r.u32(8)] = o;
         break;
     }
-    case kEllipse: p_.ellipse(i32(0), i32(1), i32(2), i32(3)); break;
-    case kRectangle: p_.rectangle(i32(0), i32(1), i32(2), i32(3)); break;
-    case kRoundRect: p_.roundRect(i32(0), i32(1), i32(2), i32(3), i32(4), i32(5)); break;
+    case kEllipse:
+        p_.ellipse(i32(0), i32(1), i32(2), i32(3));
+        break;
+    case kRectangle:
+        p_.rectangle(i32(0), i32(1), i32(2), i32(3));
+        break;
+    case kRoundRect:
+        p_.roundRect(i32(0), i32(1), i32(2), i32(3), i32(4), i32(5));
+        break;
     case kArc:
     case kChord:
     case kPie: {
-        const auto kind = type == kArc ? Player::ArcKind::Arc : type == kPie ? Player::ArcKind::Pie : Player::ArcKind::Chord;
+        const auto kind = type == kArc ? Player::ArcKind::Arc
+            : type == kPie             ? Player::ArcKind::Pie
+                                       : Player::ArcKind::Chord;
         p_.arc(kind, i32(0), i32(1), i32(2), i32(3), DPoint{i32(4), i32(5)}, DPoint{i32(6), i32(7)});
         break;
     }
@@ -364,15 +510,25 @@ bool EmfPlayer::record(uint32_t type, const Record& r)
         p_.inPath = true;
         p_.path.clear();
         break;
-    case kEndPath: p_.inPath = false; break;
+    case kEndPath:
+        p_.inPath = false;
+        break;
     case kAbortPath:
         p_.inPath = false;
         p_.path.clear();
         break;
-    case kCloseFigure: p_.closeFigure(); break;
-    case kFillPath: p_.drawPath(true, false); break;
-    case kStrokePath: p_.drawPath(false, true); break;
-    case kStrokeAndFillPath: p_.drawPath(true, true); break;
+    case kCloseFigure:
+        p_.closeFigure();
+        break;
+    case kFillPath:
+        p_.drawPath(true, false);
+        break;
+    case kStrokePath:
+        p_.drawPath(false, true);
+        break;
+    case kStrokeAndFillPath:
+        p_.drawPath(true, true);
+        break;
     case kBitBlt:
     case kStretchBlt: {
         const double x = i32(4), y = i32(5), w = i32(6), h = i32(7);
@@ -389,7 +545,8 @@ bool EmfPlayer::record(uint32_t type, const Record& r)
             if (r.shortRead())
                 return false;
         }
-        p_.blit(x, y, x + w, y + h, image.isNull() ? nullptr : &image, IRect{xSrc, ySrc, xSrc + cxSrc, ySrc + cySrc}, rop);
+        p_.blit(x, y, x + w, y + h, image.isNull() ? nullptr : &image, IRect{xSrc, ySrc, xSrc + cxSrc, ySrc + cySrc},
+                rop);
         break;
     }
     case kStretchDiBits:
@@ -416,13 +573,15 @@ bool EmfPlayer::record(uint32_t type, const Record& r)
         break;
     }
     case kExtTextOutA:
-    case kExtTextOutW: return text(r, type == kExtTextOutW);
-    default: break;  // unknown, ignored, comments
+    case kExtTextOutW:
+        return text(r, type == kExtTextOutW);
+    default:
+        break;  // unknown, ignored, comments
     }
     return !r.shortRead();
 }
 
-} // namespace
+}  // namespace
 
 void playEmf(const std::vector<uint8_t>& bytes, Canvas& canvas, const IRect& dest)
 {
@@ -463,4 +622,4 @@ void playEmf(const std::vector<uint8_t>& bytes, Canvas& canvas, const IRect& des
     }
 }
 
-} // namespace vr::mf
+}  // namespace vr::mf

@@ -39,12 +39,23 @@ Affine affineOf(const DcState& dc, bool viewportIsDest, double kx, double qx, do
     } else {
         double mmPerUnit = 0;
         switch (dc.mapMode) {
-        case MmLoMetric: mmPerUnit = 0.1; break;
-        case MmHiMetric: mmPerUnit = 0.01; break;
-        case MmLoEnglish: mmPerUnit = 0.254; break;
-        case MmHiEnglish: mmPerUnit = 0.0254; break;
-        case MmTwips: mmPerUnit = 25.4 / 1440; break;
-        default: break;
+        case MmLoMetric:
+            mmPerUnit = 0.1;
+            break;
+        case MmHiMetric:
+            mmPerUnit = 0.01;
+            break;
+        case MmLoEnglish:
+            mmPerUnit = 0.254;
+            break;
+        case MmHiEnglish:
+            mmPerUnit = 0.0254;
+            break;
+        case MmTwips:
+            mmPerUnit = 25.4 / 1440;
+            break;
+        default:
+            break;
         }
         if (mmPerUnit > 0) {
             sx = mmPerUnit * pxPerMmX;
@@ -52,8 +63,9 @@ Affine affineOf(const DcState& dc, bool viewportIsDest, double kx, double qx, do
         }
     }
     const double ox = dc.vpOrgX - dc.winOrgX * sx, oy = dc.vpOrgY - dc.winOrgY * sy;
-    return Affine{kx * sx * dc.m11, ky * sy * dc.m12, kx * sx * dc.m21, ky * sy * dc.m22,
-                  kx * (sx * dc.dx + ox) + qx, ky * (sy * dc.dy + oy) + qy};
+    return Affine{
+        kx * sx * dc.m11,           ky * sy * dc.m12, kx * sx * dc.m21, ky * sy * dc.m22, kx * (sx * dc.dx + ox) + qx,
+        ky * (sy * dc.dy + oy) + qy};
 }
 
 std::vector<DPoint> ellipsePoints(double l, double t, double r, double b)
@@ -67,7 +79,7 @@ std::vector<DPoint> ellipsePoints(double l, double t, double r, double b)
     return out;
 }
 
-} // namespace
+}  // namespace
 
 Player::Player(Canvas& canvas, const IRect& dest) : canvas_(canvas), dest_(dest)
 {
@@ -88,7 +100,8 @@ Player::~Player()
 
 DPoint Player::map(double x, double y) const
 {
-    const double kx = viewportIsDest ? 1 : dest_.width() / refWidth, ky = viewportIsDest ? 1 : dest_.height() / refHeight;
+    const double kx = viewportIsDest ? 1 : dest_.width() / refWidth,
+                 ky = viewportIsDest ? 1 : dest_.height() / refHeight;
     const double qx = viewportIsDest ? 0 : dest_.left - refLeft * kx, qy = viewportIsDest ? 0 : dest_.top - refTop * ky;
     const Affine m = affineOf(dc, viewportIsDest, kx, qx, ky, qy, pxPerMmX, pxPerMmY);
     return DPoint{m.a * x + m.c * y + m.e, m.b * x + m.d * y + m.f};
@@ -209,10 +222,17 @@ void Player::apply(bool forText)
 void Player::select(const GdiObject& o)
 {
     switch (o.type) {
-    case GdiObject::Type::Pen: dc.pen = o.pen; break;
-    case GdiObject::Type::Brush: dc.brush = o.brush; break;
-    case GdiObject::Type::Font: dc.font = o.font; break;
-    case GdiObject::Type::Other: break;
+    case GdiObject::Type::Pen:
+        dc.pen = o.pen;
+        break;
+    case GdiObject::Type::Brush:
+        dc.brush = o.brush;
+        break;
+    case GdiObject::Type::Font:
+        dc.font = o.font;
+        break;
+    case GdiObject::Type::Other:
+        break;
     }
 }
 
@@ -275,9 +295,15 @@ void Player::arc(ArcKind kind, double l, double t, double r, double b, DPoint st
     const IRect box{std::min(a.x, z.x), std::min(a.y, z.y), std::max(a.x, z.x), std::max(a.y, z.y)};
     const IPoint s = mapI(start.x, start.y), e = mapI(end.x, end.y);
     switch (kind) {
-    case ArcKind::Arc: canvas_.arc(box, s, e); break;
-    case ArcKind::Pie: canvas_.pie(box, s, e); break;
-    case ArcKind::Chord: canvas_.chord(box, s, e); break;
+    case ArcKind::Arc:
+        canvas_.arc(box, s, e);
+        break;
+    case ArcKind::Pie:
+        canvas_.pie(box, s, e);
+        break;
+    case ArcKind::Chord:
+        canvas_.chord(box, s, e);
+        break;
     }
 }
 
@@ -339,19 +365,30 @@ void Player::text(double x, double y, const std::string& bytes, const double* op
     }
     const DPoint ref = map(x, y);
     const double width = canvas_.textWidth(bytes);
-    const double px = canvas_.font.pixelHeight != 0 ? canvas_.font.pixelHeight : canvas_.font.pointSize * canvas_.dpiY() / 72.0;
+    const double px =
+        canvas_.font.pixelHeight != 0 ? canvas_.font.pixelHeight : canvas_.font.pointSize * canvas_.dpiY() / 72.0;
     // Offsets from the reference point to the cell's top-left corner along the text's own axes;
     // the ascent and cell height are taken as 0.9 and 1.15 times the character height.
     double along = 0, down = 0;
     switch (dc.textAlign & 6) {
-    case 2: along = -width; break;      // right
-    case 6: along = -width / 2; break;  // centre
-    default: break;
+    case 2:
+        along = -width;
+        break;  // right
+    case 6:
+        along = -width / 2;
+        break;  // centre
+    default:
+        break;
     }
     switch (dc.textAlign & 24) {
-    case 24: down = -0.9 * px; break;  // baseline
-    case 8: down = -1.15 * px; break;  // bottom
-    default: break;
+    case 24:
+        down = -0.9 * px;
+        break;  // baseline
+    case 8:
+        down = -1.15 * px;
+        break;  // bottom
+    default:
+        break;
     }
     const double angle = canvas_.font.escapement * std::numbers::pi / 1800;
     const double cs = std::cos(angle), sn = std::sin(angle);
@@ -469,15 +506,23 @@ bool dibBottomUp(const uint8_t* data, size_t size)
 PenStyle penStyle(uint32_t style)
 {
     switch (style & 0x0F) {
-    case 1: return PenStyle::Dash;
-    case 2: return PenStyle::Dot;
-    case 3: return PenStyle::DashDot;
-    case 4: return PenStyle::DashDotDot;
-    case 5: return PenStyle::Null;
-    case 6: return PenStyle::InsideFrame;
-    case 8: return PenStyle::Dot;  // alternate
-    default: return PenStyle::Solid;
+    case 1:
+        return PenStyle::Dash;
+    case 2:
+        return PenStyle::Dot;
+    case 3:
+        return PenStyle::DashDot;
+    case 4:
+        return PenStyle::DashDotDot;
+    case 5:
+        return PenStyle::Null;
+    case 6:
+        return PenStyle::InsideFrame;
+    case 8:
+        return PenStyle::Dot;  // alternate
+    default:
+        return PenStyle::Solid;
     }
 }
 
-} // namespace vr::mf
+}  // namespace vr::mf

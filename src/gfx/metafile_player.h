@@ -21,7 +21,7 @@ namespace vr::mf {
 // which ends the picture.
 class Record {
 public:
-    Record(const uint8_t* data, size_t size) : p_(data), n_(size) {}
+    Record(const uint8_t* data, size_t size) : p_(data), n_(size) { }
     size_t size() const { return n_; }
     const uint8_t* data() const { return p_; }
     bool has(size_t off, size_t len) const { return off <= n_ && len <= n_ - off; }
@@ -36,8 +36,8 @@ public:
     {
         if (!has(off, 4))
             return fail();
-        return static_cast<uint32_t>(p_[off]) | (static_cast<uint32_t>(p_[off + 1]) << 8)
-            | (static_cast<uint32_t>(p_[off + 2]) << 16) | (static_cast<uint32_t>(p_[off + 3]) << 24);
+        return static_cast<uint32_t>(p_[off]) | (static_cast<uint32_t>(p_[off + 1]) << 8) |
+            (static_cast<uint32_t>(p_[off + 2]) << 16) | (static_cast<uint32_t>(p_[off + 3]) << 24);
     }
     int32_t i32(size_t off) const { return static_cast<int32_t>(u32(off)); }
     float f32(size_t off) const
@@ -71,9 +71,9 @@ enum MapMode { MmText = 1, MmLoMetric, MmHiMetric, MmLoEnglish, MmHiEnglish, MmT
 struct GdiObject {
     enum class Type { Pen, Brush, Font, Other };
     Type type = Type::Other;
-    Pen pen;            // width in logical units; 0 for a one-pixel (cosmetic) pen
+    Pen pen;  // width in logical units; 0 for a one-pixel (cosmetic) pen
     Brush brush;
-    FontSpec font;      // pixelHeight holds the logical height (negative: character height)
+    FontSpec font;  // pixelHeight holds the logical height (negative: character height)
 };
 
 struct DcState {
@@ -178,4 +178,4 @@ void playEmf(const std::vector<uint8_t>& bytes, Canvas& canvas, const IRect& des
 // The pen style of a stored logical pen (the low four bits; the alternate style draws dotted).
 PenStyle penStyle(uint32_t style);
 
-} // namespace vr::mf
+}  // namespace vr::mf

@@ -13,17 +13,51 @@ namespace vr::mf {
 namespace {
 
 enum : uint16_t {
-    kEof = 0x0000, kSetBkColor = 0x0201, kSetBkMode = 0x0102, kSetMapMode = 0x0103, kSetRop2 = 0x0104,
-    kSetPolyFillMode = 0x0106, kSetTextColor = 0x0209, kSetWindowOrg = 0x020B, kSetWindowExt = 0x020C,
-    kOffsetWindowOrg = 0x020F, kScaleWindowExt = 0x0410, kLineTo = 0x0213, kMoveTo = 0x0214,
-    kIntersectClipRect = 0x0416, kArc = 0x0817, kEllipse = 0x0418, kPie = 0x081A, kChord = 0x0830,
-    kRectangle = 0x041B, kRoundRect = 0x061C, kPatBlt = 0x061D, kSaveDc = 0x001E, kSetPixel = 0x041F,
-    kTextOut = 0x0521, kBitBlt = 0x0922, kStretchBlt = 0x0B23, kPolygon = 0x0324, kPolyline = 0x0325,
-    kRestoreDc = 0x0127, kSelectObject = 0x012D, kSetTextAlign = 0x012E, kExtTextOut = 0x0A32,
-    kSetDibToDev = 0x0D33, kPolyPolygon = 0x0538, kDibBitBlt = 0x0940, kDibStretchBlt = 0x0B41,
-    kDibCreatePatternBrush = 0x0142, kStretchDib = 0x0F43, kDeleteObject = 0x01F0, kCreatePalette = 0x00F7,
-    kCreatePatternBrush = 0x01F9, kCreatePenIndirect = 0x02FA, kCreateFontIndirect = 0x02FB,
-    kCreateBrushIndirect = 0x02FC, kCreateRegion = 0x06FF,
+    kEof = 0x0000,
+    kSetBkColor = 0x0201,
+    kSetBkMode = 0x0102,
+    kSetMapMode = 0x0103,
+    kSetRop2 = 0x0104,
+    kSetPolyFillMode = 0x0106,
+    kSetTextColor = 0x0209,
+    kSetWindowOrg = 0x020B,
+    kSetWindowExt = 0x020C,
+    kOffsetWindowOrg = 0x020F,
+    kScaleWindowExt = 0x0410,
+    kLineTo = 0x0213,
+    kMoveTo = 0x0214,
+    kIntersectClipRect = 0x0416,
+    kArc = 0x0817,
+    kEllipse = 0x0418,
+    kPie = 0x081A,
+    kChord = 0x0830,
+    kRectangle = 0x041B,
+    kRoundRect = 0x061C,
+    kPatBlt = 0x061D,
+    kSaveDc = 0x001E,
+    kSetPixel = 0x041F,
+    kTextOut = 0x0521,
+    kBitBlt = 0x0922,
+    kStretchBlt = 0x0B23,
+    kPolygon = 0x0324,
+    kPolyline = 0x0325,
+    kRestoreDc = 0x0127,
+    kSelectObject = 0x012D,
+    kSetTextAlign = 0x012E,
+    kExtTextOut = 0x0A32,
+    kSetDibToDev = 0x0D33,
+    kPolyPolygon = 0x0538,
+    kDibBitBlt = 0x0940,
+    kDibStretchBlt = 0x0B41,
+    kDibCreatePatternBrush = 0x0142,
+    kStretchDib = 0x0F43,
+    kDeleteObject = 0x01F0,
+    kCreatePalette = 0x00F7,
+    kCreatePatternBrush = 0x01F9,
+    kCreatePenIndirect = 0x02FA,
+    kCreateFontIndirect = 0x02FB,
+    kCreateBrushIndirect = 0x02FC,
+    kCreateRegion = 0x06FF,
 };
 
 // An old-style device-dependent bitmap (monochrome or 24/32-bit), or null.
@@ -34,7 +68,8 @@ QImage bitmap16(const Record& r, size_t off)
     const size_t bits = off + 10;
     if (r.shortRead() || w <= 0 || h <= 0 || planes != 1 || (bpp != 1 && bpp != 24 && bpp != 32))
         return QImage();
-    if (static_cast<int64_t>(stride) * 8 < static_cast<int64_t>(w) * bpp || !r.has(bits, static_cast<size_t>(stride) * static_cast<size_t>(h)))
+    if (static_cast<int64_t>(stride) * 8 < static_cast<int64_t>(w) * bpp ||
+        !r.has(bits, static_cast<size_t>(stride) * static_cast<size_t>(h)))
         return QImage();
     QImage im(w, h, QImage::Format_RGB32);
     if (im.isNull())
@@ -56,7 +91,7 @@ QImage bitmap16(const Record& r, size_t off)
 
 class WmfPlayer {
 public:
-    WmfPlayer(Player& p) : p_(p) {}
+    WmfPlayer(Player& p) : p_(p) { }
     // False when the record is malformed and the picture ends.
     bool record(uint16_t fn, const Record& r);
 
@@ -126,38 +161,81 @@ bool WmfPlayer::record(uint16_t fn, const Record& r)
     // Parameters start after the size (4 bytes) and the function (2 bytes).
     auto s16 = [&](size_t k) { return static_cast<double>(r.i16(6 + 2 * k)); };
     switch (fn) {
-    case kSetBkColor: dc.bkColor = r.u32(6) & 0xFFFFFF; break;
-    case kSetBkMode: dc.opaque = r.u16(6) == 2; break;
-    case kSetMapMode: dc.mapMode = r.u16(6); break;
-    case kSetRop2: dc.rop2 = std::clamp<int>(r.u16(6), 1, 16); break;
-    case kSetPolyFillMode: dc.winding = r.u16(6) == 2; break;
-    case kSetTextColor: dc.textColor = r.u32(6) & 0xFFFFFF; break;
-    case kSetTextAlign: dc.textAlign = r.u16(6); break;
-    case kSetWindowOrg: dc.winOrgY = s16(0); dc.winOrgX = s16(1); break;
-    case kSetWindowExt: dc.winExtY = s16(0); dc.winExtX = s16(1); break;
-    case kOffsetWindowOrg: dc.winOrgY += s16(0); dc.winOrgX += s16(1); break;
+    case kSetBkColor:
+        dc.bkColor = r.u32(6) & 0xFFFFFF;
+        break;
+    case kSetBkMode:
+        dc.opaque = r.u16(6) == 2;
+        break;
+    case kSetMapMode:
+        dc.mapMode = r.u16(6);
+        break;
+    case kSetRop2:
+        dc.rop2 = std::clamp<int>(r.u16(6), 1, 16);
+        break;
+    case kSetPolyFillMode:
+        dc.winding = r.u16(6) == 2;
+        break;
+    case kSetTextColor:
+        dc.textColor = r.u32(6) & 0xFFFFFF;
+        break;
+    case kSetTextAlign:
+        dc.textAlign = r.u16(6);
+        break;
+    case kSetWindowOrg:
+        dc.winOrgY = s16(0);
+        dc.winOrgX = s16(1);
+        break;
+    case kSetWindowExt:
+        dc.winExtY = s16(0);
+        dc.winExtX = s16(1);
+        break;
+    case kOffsetWindowOrg:
+        dc.winOrgY += s16(0);
+        dc.winOrgX += s16(1);
+        break;
     case kScaleWindowExt:
         if (s16(0) != 0 && s16(2) != 0) {
             dc.winExtY = dc.winExtY * s16(1) / s16(0);
             dc.winExtX = dc.winExtX * s16(3) / s16(2);
         }
         break;
-    case kSaveDc: p_.saveDc(); break;
-    case kRestoreDc: p_.restoreDc(r.i16(6)); break;
-    case kIntersectClipRect: p_.intersectClip(s16(3), s16(2), s16(1), s16(0)); break;
-    case kMoveTo: p_.moveTo(s16(1), s16(0)); break;
-    case kLineTo: p_.lineTo(s16(1), s16(0)); break;
-    case kRectangle: p_.rectangle(s16(3), s16(2), s16(1), s16(0)); break;
-    case kEllipse: p_.ellipse(s16(3), s16(2), s16(1), s16(0)); break;
-    case kRoundRect: p_.roundRect(s16(5), s16(4), s16(3), s16(2), s16(1), s16(0)); break;
+    case kSaveDc:
+        p_.saveDc();
+        break;
+    case kRestoreDc:
+        p_.restoreDc(r.i16(6));
+        break;
+    case kIntersectClipRect:
+        p_.intersectClip(s16(3), s16(2), s16(1), s16(0));
+        break;
+    case kMoveTo:
+        p_.moveTo(s16(1), s16(0));
+        break;
+    case kLineTo:
+        p_.lineTo(s16(1), s16(0));
+        break;
+    case kRectangle:
+        p_.rectangle(s16(3), s16(2), s16(1), s16(0));
+        break;
+    case kEllipse:
+        p_.ellipse(s16(3), s16(2), s16(1), s16(0));
+        break;
+    case kRoundRect:
+        p_.roundRect(s16(5), s16(4), s16(3), s16(2), s16(1), s16(0));
+        break;
     case kArc:
     case kPie:
     case kChord: {
-        const auto kind = fn == kArc ? Player::ArcKind::Arc : fn == kPie ? Player::ArcKind::Pie : Player::ArcKind::Chord;
+        const auto kind = fn == kArc ? Player::ArcKind::Arc
+            : fn == kPie             ? Player::ArcKind::Pie
+                                     : Player::ArcKind::Chord;
         p_.arc(kind, s16(7), s16(6), s16(5), s16(4), DPoint{s16(3), s16(2)}, DPoint{s16(1), s16(0)});
         break;
     }
-    case kSetPixel: p_.setPixel(s16(3), s16(2), r.u32(6) & 0xFFFFFF); break;
+    case kSetPixel:
+        p_.setPixel(s16(3), s16(2), r.u32(6) & 0xFFFFFF);
+        break;
     case kPolygon:
     case kPolyline: {
         const size_t n = r.u16(6);
@@ -232,7 +310,9 @@ bool WmfPlayer::record(uint16_t fn, const Record& r)
     case kBitBlt:
     case kStretchBlt:
     case kDibBitBlt:
-    case kDibStretchBlt: blit(r, fn); break;
+    case kDibStretchBlt:
+        blit(r, fn);
+        break;
     case kStretchDib: {
         const uint32_t rop = r.u32(6);
         const int srcH = r.i16(12), srcW = r.i16(14), ySrc = r.i16(16), xSrc = r.i16(18);
@@ -326,7 +406,8 @@ bool WmfPlayer::record(uint16_t fn, const Record& r)
         const uint8_t strike = r.has(18, 1) ? r.data()[18] : 0;
         if (r.shortRead())
             return false;
-        o.font.style = static_cast<uint8_t>((weight >= 600 ? 1 : 0) | (italic ? 2 : 0) | (underline ? 4 : 0) | (strike ? 8 : 0));
+        o.font.style =
+            static_cast<uint8_t>((weight >= 600 ? 1 : 0) | (italic ? 2 : 0) | (underline ? 4 : 0) | (strike ? 8 : 0));
         std::string face;
         for (size_t k = 24; k < std::min<size_t>(r.size(), 24 + 32) && r.data()[k] != 0; ++k)
             face += static_cast<char>(r.data()[k]);
@@ -336,13 +417,16 @@ bool WmfPlayer::record(uint16_t fn, const Record& r)
         break;
     }
     case kCreatePalette:
-    case kCreateRegion: create(GdiObject{}); break;
-    default: break;  // unknown or ignored
+    case kCreateRegion:
+        create(GdiObject{});
+        break;
+    default:
+        break;  // unknown or ignored
     }
     return !r.shortRead();
 }
 
-} // namespace
+}  // namespace
 
 // The window of a plain metafile: its first window origin and extent records.
 bool wmfWindow(const std::vector<uint8_t>& bytes, size_t off, int& w, int& h)
@@ -404,4 +488,4 @@ void playWmf(const std::vector<uint8_t>& bytes, Canvas& canvas, const IRect& des
     }
 }
 
-} // namespace vr::mf
+}  // namespace vr::mf

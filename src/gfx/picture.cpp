@@ -17,7 +17,8 @@ std::string lowerExtension(const std::string& path)
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
         return {};
     std::string ext = path.substr(dot + 1);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return ext;
 }
 
@@ -39,7 +40,7 @@ std::vector<uint8_t> readWholeFile(const std::string& path)
     return bytes;
 }
 
-} // namespace
+}  // namespace
 
 int Picture::width() const
 {
@@ -136,4 +137,4 @@ void Picture::draw(Canvas& canvas, const IRect& dest, JpegOutput jpegOutput) con
     canvas.stretchBlt(dest, im, IRect{0, 0, im.width(), im.height()}, rop::SrcCopy);
 }
 
-} // namespace vr
+}  // namespace vr

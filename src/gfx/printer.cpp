@@ -15,12 +15,15 @@
 namespace vr {
 namespace {
 
-int dotsFor(double mm, int dpi) { return static_cast<int>(std::lround(mm * dpi / 25.4)); }
+int dotsFor(double mm, int dpi)
+{
+    return static_cast<int>(std::lround(mm * dpi / 25.4));
+}
 
 // The largest sheet side in dots, about 2.1 m of paper at 1200 dpi.
 constexpr int kMaxSheetDots = 100000;
 
-} // namespace
+}  // namespace
 
 // ---------------------------------------------------------------------------------------------
 // SheetPrinter
@@ -33,10 +36,22 @@ SheetPrinter::SheetPrinter(int dpi) : dpi_(dpi)
 
 SheetPrinter::~SheetPrinter() = default;
 
-int SheetPrinter::horzRes() const { return dotsFor(areaMM().width(), dpi_); }
-int SheetPrinter::vertRes() const { return dotsFor(areaMM().height(), dpi_); }
-int SheetPrinter::horzSize() const { return static_cast<int>(std::lround(areaMM().width())); }
-int SheetPrinter::vertSize() const { return static_cast<int>(std::lround(areaMM().height())); }
+int SheetPrinter::horzRes() const
+{
+    return dotsFor(areaMM().width(), dpi_);
+}
+int SheetPrinter::vertRes() const
+{
+    return dotsFor(areaMM().height(), dpi_);
+}
+int SheetPrinter::horzSize() const
+{
+    return static_cast<int>(std::lround(areaMM().width()));
+}
+int SheetPrinter::vertSize() const
+{
+    return static_cast<int>(std::lround(areaMM().height()));
+}
 
 QImage& SheetPrinter::sheetImage(QSize size)
 {
@@ -58,8 +73,8 @@ void SheetPrinter::startSheet()
     const int w = dotsFor(mm.width(), dpi_);
     const int h = dotsFor(mm.height(), dpi_);
     if (!(w > 0 && h > 0 && w <= kMaxSheetDots && h <= kMaxSheetDots))
-        throw VError("The printable area of the paper cannot be printed (" + std::to_string(w) + " x "
-                     + std::to_string(h) + " dots)");
+        throw VError("The printable area of the paper cannot be printed (" + std::to_string(w) + " x " +
+                     std::to_string(h) + " dots)");
     std::unique_ptr<Canvas> previous = std::move(canvas_);
     sheet_ = nullptr;
     QImage& sheet = sheetImage(QSize(w, h));
@@ -145,7 +160,10 @@ void SheetPrinter::endDoc()
     finishJob();
 }
 
-void SheetPrinter::abort() { abortQuietly(); }
+void SheetPrinter::abort()
+{
+    abortQuietly();
+}
 
 Canvas& SheetPrinter::canvas()
 {
@@ -162,9 +180,9 @@ PaperSheetPrinter::PaperSheetPrinter(int dpi, double paperWidthMM, double paperH
 {
     // A sheet is kept whole in memory: refuse sizes no image could hold (more than about
     // 2.1 m of paper at 1200 dpi on a side).
-    if (!(paperWidthMM > 0.0) || !(paperHeightMM > 0.0) || dotsFor(paperWidthMM, 1) > 2500
-        || dotsFor(paperHeightMM, 1) > 2500 || dotsFor(paperWidthMM, dpi) > kMaxSheetDots
-        || dotsFor(paperHeightMM, dpi) > kMaxSheetDots)
+    if (!(paperWidthMM > 0.0) || !(paperHeightMM > 0.0) || dotsFor(paperWidthMM, 1) > 2500 ||
+        dotsFor(paperHeightMM, 1) > 2500 || dotsFor(paperWidthMM, dpi) > kMaxSheetDots ||
+        dotsFor(paperHeightMM, dpi) > kMaxSheetDots)
         throw std::invalid_argument("SheetPrinter: unusable resolution or paper size");
 }
 
@@ -189,7 +207,10 @@ void MemoryPrinter::abort()
     sheets_.clear();
 }
 
-void MemoryPrinter::startJob() { sheets_.clear(); }
+void MemoryPrinter::startJob()
+{
+    sheets_.clear();
+}
 
 QImage& MemoryPrinter::sheetImage(QSize size)
 {
@@ -326,4 +347,4 @@ SheetContent scanSheet(const QImage& sheet, std::vector<uchar>& bits)
     return out;
 }
 
-} // namespace vr
+}  // namespace vr

@@ -82,10 +82,10 @@ protected:
     // The printable area in millimetres for the current orientation.
     virtual QSizeF areaMM() const = 0;
     // Job hooks; see the sequence above. abortJob must not throw.
-    virtual void startJob() {}
+    virtual void startJob() { }
     virtual void emitSheet(QImage& sheet) = 0;
-    virtual void finishJob() {}
-    virtual void abortJob() {}
+    virtual void finishJob() { }
+    virtual void abortJob() { }
     // The white image the next sheet is drawn on, `size` dots. By default the printer's one
     // sheet buffer, filled white again for each sheet; MemoryPrinter gives each sheet its own.
     virtual QImage& sheetImage(QSize size);
@@ -99,8 +99,8 @@ private:
     int dpi_;
     bool printing_ = false;
     int emitted_ = 0;
-    QImage buffer_;                  // the reused sheet image (default sheetImage)
-    QImage* sheet_ = nullptr;        // the sheet in progress
+    QImage buffer_;  // the reused sheet image (default sheetImage)
+    QImage* sheet_ = nullptr;  // the sheet in progress
     std::unique_ptr<Canvas> canvas_;
 };
 
@@ -135,7 +135,7 @@ public:
 
 protected:
     void startJob() override;
-    void emitSheet(QImage&) override {}
+    void emitSheet(QImage&) override { }
     QImage& sheetImage(QSize size) override;
 
 private:
@@ -184,4 +184,4 @@ struct SheetContent {
 // calls) with the 1-bit view and returns the bands.
 SheetContent scanSheet(const QImage& sheet, std::vector<uchar>& bits);
 
-} // namespace vr
+}  // namespace vr

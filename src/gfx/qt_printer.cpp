@@ -20,7 +20,7 @@ namespace vr {
 // black and white. Hence: one 1-bit image of the sheet, then only the rows holding other pixels,
 // cropped to them, as grey or RGB images laid over it at the same dots.
 
-QtPrinterDevice::QtPrinterDevice(QPrinter& printer, int dpi) : SheetPrinter(dpi), printer_(printer) {}
+QtPrinterDevice::QtPrinterDevice(QPrinter& printer, int dpi) : SheetPrinter(dpi), printer_(printer) { }
 
 QtPrinterDevice::~QtPrinterDevice()
 {
@@ -31,7 +31,7 @@ QtPrinterDevice::~QtPrinterDevice()
 PaperOrientation QtPrinterDevice::orientation() const
 {
     return printer_.pageLayout().orientation() == QPageLayout::Landscape ? PaperOrientation::Landscape
-                                                                          : PaperOrientation::Portrait;
+                                                                         : PaperOrientation::Portrait;
 }
 
 void QtPrinterDevice::setOrientation(PaperOrientation o)
@@ -39,7 +39,10 @@ void QtPrinterDevice::setOrientation(PaperOrientation o)
     printer_.setPageOrientation(o == PaperOrientation::Landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
 }
 
-QSizeF QtPrinterDevice::areaMM() const { return printer_.pageLayout().paintRect(QPageLayout::Millimeter).size(); }
+QSizeF QtPrinterDevice::areaMM() const
+{
+    return printer_.pageLayout().paintRect(QPageLayout::Millimeter).size();
+}
 
 std::string QtPrinterDevice::target() const
 {
@@ -83,14 +86,14 @@ void QtPrinterDevice::drawBand(const QImage& sheet, const SheetContent::Band& ba
 {
     // A view of the band inside the sheet, no copy.
     const QRect& r = band.rect;
-    const uchar* first = sheet.constBits() + static_cast<qsizetype>(r.top()) * sheet.bytesPerLine()
-                         + static_cast<qsizetype>(r.left()) * 4;
+    const uchar* first = sheet.constBits() + static_cast<qsizetype>(r.top()) * sheet.bytesPerLine() +
+        static_cast<qsizetype>(r.left()) * 4;
     const QImage view(first, r.width(), r.height(), sheet.bytesPerLine(), QImage::Format_RGB32);
     // Greys go as 8-bit grey, the engine's grey scale mode for the one image (exact for red =
     // green = blue), then back to the mode the job had.
     QPrintEngine* engine = printer_.printEngine();
-    const bool toGrey = band.greyOnly && engine != nullptr
-                        && engine->property(QPrintEngine::PPK_ColorMode).toInt() == QPrinter::Color;
+    const bool toGrey =
+        band.greyOnly && engine != nullptr && engine->property(QPrintEngine::PPK_ColorMode).toInt() == QPrinter::Color;
     if (toGrey)
         engine->setProperty(QPrintEngine::PPK_ColorMode, QPrinter::GrayScale);
     painter_->drawImage(r.topLeft(), view);
@@ -126,16 +129,16 @@ std::unique_ptr<QPrinter> makePdfPrinter(const std::string& path)
     printer->setOutputFormat(QPrinter::PdfFormat);
     printer->setOutputFileName(QString::fromStdString(path));
     printer->setCreator(QStringLiteral("Velmora Reader"));
-    printer->setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0),
-                                       QPageLayout::Millimeter));
+    printer->setPageLayout(
+        QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
     printer->setFullPage(true);
     return printer;
 }
 
 std::unique_ptr<QPrinter> makeSystemPrinter(const std::string& name)
 {
-    const QPrinterInfo info = name.empty() ? QPrinterInfo::defaultPrinter()
-                                           : QPrinterInfo::printerInfo(QString::fromStdString(name));
+    const QPrinterInfo info =
+        name.empty() ? QPrinterInfo::defaultPrinter() : QPrinterInfo::printerInfo(QString::fromStdString(name));
     if (info.isNull())
         return nullptr;
     auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
@@ -155,4 +158,4 @@ std::vector<std::string> systemPrinterNames()
     return names;
 }
 
-} // namespace vr
+}  // namespace vr

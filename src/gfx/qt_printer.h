@@ -57,4 +57,4 @@ std::unique_ptr<QPrinter> makeSystemPrinter(const std::string& name);
 // Names of the installed system printers.
 std::vector<std::string> systemPrinterNames();
 
-} // namespace vr
+}  // namespace vr

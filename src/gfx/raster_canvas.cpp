@@ -89,11 +89,24 @@ DashPattern dashPattern(PenStyle s)
     std::array<int, 6> runs{};
     int count = 0;
     switch (s) {
-    case PenStyle::Dash: runs = {18, 6}; count = 2; break;
-    case PenStyle::Dot: runs = {3, 3}; count = 2; break;
-    case PenStyle::DashDot: runs = {9, 6, 3, 6}; count = 4; break;
-    case PenStyle::DashDotDot: runs = {9, 3, 3, 3, 3, 3}; count = 6; break;
-    default: break;
+    case PenStyle::Dash:
+        runs = {18, 6};
+        count = 2;
+        break;
+    case PenStyle::Dot:
+        runs = {3, 3};
+        count = 2;
+        break;
+    case PenStyle::DashDot:
+        runs = {9, 6, 3, 6};
+        count = 4;
+        break;
+    case PenStyle::DashDotDot:
+        runs = {9, 3, 3, 3, 3, 3};
+        count = 6;
+        break;
+    default:
+        break;
     }
     DashPattern p;
     if (count == 0) {
@@ -120,7 +133,7 @@ QPen widePen(const Pen& pen, QColor colour)
     return QPen(colour, pen.width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
 }
 
-} // namespace
+}  // namespace
 
 RasterCanvas::RasterCanvas(QImage& image, int dpi, ByteFontCache* fonts)
     : image_(image), dpi_(dpi), fonts_(fonts != nullptr ? *fonts : ByteFontCache::shared())
@@ -130,8 +143,14 @@ RasterCanvas::RasterCanvas(QImage& image, int dpi, ByteFontCache* fonts)
     cur_.clip = IRect{0, 0, image_.width(), image_.height()};
 }
 
-int RasterCanvas::width() const { return image_.width(); }
-int RasterCanvas::height() const { return image_.height(); }
+int RasterCanvas::width() const
+{
+    return image_.width();
+}
+int RasterCanvas::height() const
+{
+    return image_.height();
+}
 
 void RasterCanvas::mixPixel(int64_t x, int64_t y, uint32_t argb, PenMode mode)
 {
@@ -234,9 +253,7 @@ int64_t RasterCanvas::thinSegment(int64_t x0, int64_t y0, int64_t x1, int64_t y1
         if (mHi < 0)
             return len;
         // First step whose m(i) reaches k.
-        auto firstReaching = [&](int64_t k) {
-            return ceilDiv(Wide{2} * am * k - am + 1 - bias, Wide{2} * bm);
-        };
+        auto firstReaching = [&](int64_t k) { return ceilDiv(Wide{2} * am * k - am + 1 - bias, Wide{2} * bm); };
         if (mLo > 0) {
             const Wide f = firstReaching(mLo);
             if (f > iLast)
@@ -451,9 +468,11 @@ const ByteFont& RasterCanvas::byteFont()
     // Point size to pixels at the canvas resolution, rounded as the platform's MulDiv does;
     // a negative size counts like its magnitude.
     const int64_t pt = std::min<int64_t>(std::abs(static_cast<int64_t>(font.pointSize)), 10000);
-    const int px = std::clamp(font.pixelHeight != 0 ? static_cast<int>(std::min<int64_t>(std::abs(static_cast<int64_t>(font.pixelHeight)), 4096))
-                                                    : mulDiv(static_cast<int32_t>(pt), dpi_, 72),
-                              1, 4096);
+    const int px =
+        std::clamp(font.pixelHeight != 0
+                       ? static_cast<int>(std::min<int64_t>(std::abs(static_cast<int64_t>(font.pixelHeight)), 4096))
+                       : mulDiv(static_cast<int32_t>(pt), dpi_, 72),
+                   1, 4096);
     const auto style = static_cast<uint8_t>(font.style & 3);
     if (!lastFont_ || px != lastPixelSize_ || style != lastStyle_ || font.face != lastFace_) {
         lastFont_ = fonts_.get(font.face, px, (style & 1) != 0, (style & 2) != 0);
@@ -479,8 +498,8 @@ void RasterCanvas::textOut(int x, int y, const std::string& bytes)
     const int64_t slack = 2 * static_cast<int64_t>(lastPixelSize_) + h;  // overhangs of italic and wide glyphs
     const bool turned = font.escapement % 3600 != 0;
     const int64_t reach = turned ? w + slack : 0;  // turned text reaches round
-    if (left + w + slack <= c.left || left - slack - reach >= c.right || top + h + slack + reach <= c.top
-        || top - slack - reach >= c.bottom)
+    if (left + w + slack <= c.left || left - slack - reach >= c.right || top + h + slack + reach <= c.top ||
+        top - slack - reach >= c.bottom)
         return;
     QPainter p(&image_);
     preparePainter(p, c);
@@ -488,7 +507,8 @@ void RasterCanvas::textOut(int x, int y, const std::string& bytes)
     if (turned)
         p.rotate(-font.escapement / 10.0);
     if (opaqueBackground)
-        p.fillRect(QRectF(0, 0, static_cast<double>(w), static_cast<double>(h)), QColor::fromRgb(toArgb(backgroundColor)));
+        p.fillRect(QRectF(0, 0, static_cast<double>(w), static_cast<double>(h)),
+                   QColor::fromRgb(toArgb(backgroundColor)));
     p.setPen(QColor::fromRgb(toArgb(font.color)));
     f.draw(p, f.metrics.ascent, bytes, (font.style & 4) != 0, (font.style & 8) != 0);
 }
@@ -500,7 +520,10 @@ int RasterCanvas::textWidth(const std::string& bytes)
     return byteFont().width(bytes);
 }
 
-TextMetrics RasterCanvas::textMetrics() { return byteFont().metrics; }
+TextMetrics RasterCanvas::textMetrics()
+{
+    return byteFont().metrics;
+}
 
 // Reads the image whatever the clip; outside the image the answer is white.
 Color RasterCanvas::pixel(int x, int y) const
@@ -555,4 +578,4 @@ void RasterCanvas::clipTo(const IRect& r)
     c = IRect{static_cast<int>(l), static_cast<int>(t), static_cast<int>(rr), static_cast<int>(b)};
 }
 
-} // namespace vr
+}  // namespace vr

@@ -125,4 +125,4 @@ private:
     uint8_t lastStyle_ = 0;
 };
 
-} // namespace vr
+}  // namespace vr

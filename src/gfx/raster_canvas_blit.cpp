@@ -33,7 +33,8 @@ using namespace raster;
 
 // Source index of each destination position in [from, to) of a dn-pixel copy of sn pixels
 // starting at s0 (mirrored when asked); -1 outside the source image of `limit` pixels.
-std::vector<int> stretchMap(int64_t from, int64_t to, int64_t d0, int64_t dn, int64_t s0, int64_t sn, bool mirror, int limit)
+std::vector<int> stretchMap(int64_t from, int64_t to, int64_t d0, int64_t dn, int64_t s0, int64_t sn, bool mirror,
+                            int limit)
 {
     std::vector<int> out;
     out.reserve(static_cast<size_t>(std::max<int64_t>(0, to - from)));
@@ -47,7 +48,7 @@ std::vector<int> stretchMap(int64_t from, int64_t to, int64_t d0, int64_t dn, in
     return out;
 }
 
-} // namespace
+}  // namespace
 
 void RasterCanvas::stretchBlt(const IRect& dest, const QImage& source, const IRect& sourceRect, uint32_t rasterOp)
 {
@@ -123,4 +124,4 @@ void RasterCanvas::patBlt(const IRect& r, uint32_t rasterOp)
     stretchBlt(r, QImage(), IRect{}, rasterOp);
 }
 
-} // namespace vr
+}  // namespace vr

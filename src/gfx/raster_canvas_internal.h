@@ -18,9 +18,15 @@ inline Wide floorDiv(Wide a, Wide b)  // b > 0
     return q;
 }
 
-inline Wide ceilDiv(Wide a, Wide b) { return -floorDiv(-a, b); }
+inline Wide ceilDiv(Wide a, Wide b)
+{
+    return -floorDiv(-a, b);
+}
 
-inline int64_t clampTo(int64_t v, int64_t lo, int64_t hi) { return std::min(std::max(v, lo), hi); }
+inline int64_t clampTo(int64_t v, int64_t lo, int64_t hi)
+{
+    return std::min(std::max(v, lo), hi);
+}
 
 // A boolean function of up to three inputs given by its truth table, applied to every bit of the
 // colour: bit k of `table` is the result for the input bits forming the number k. Binary
@@ -28,16 +34,20 @@ inline int64_t clampTo(int64_t v, int64_t lo, int64_t hi) { return std::min(std:
 inline uint32_t bitwise2(uint32_t table, uint32_t p, uint32_t d)
 {
     uint32_t r = 0;
-    if (table & 1) r |= ~p & ~d;
-    if (table & 2) r |= ~p & d;
-    if (table & 4) r |= p & ~d;
-    if (table & 8) r |= p & d;
+    if (table & 1)
+        r |= ~p & ~d;
+    if (table & 2)
+        r |= ~p & d;
+    if (table & 4)
+        r |= p & ~d;
+    if (table & 8)
+        r |= p & d;
     return r;
 }
 
 inline uint32_t bitwise3(uint32_t table, uint32_t p, uint32_t s, uint32_t d)
 {
-    const uint32_t lo = bitwise2(table & 0x0F, s, d);         // P = 0
+    const uint32_t lo = bitwise2(table & 0x0F, s, d);  // P = 0
     const uint32_t hi = bitwise2((table >> 4) & 0x0F, s, d);  // P = 1
     return (~p & lo) | (p & hi);
 }
@@ -81,13 +91,26 @@ inline bool hatchBit(BrushStyle s, int64_t x, int64_t y)
     };
     int row = 0;
     switch (s) {
-    case BrushStyle::Horizontal: row = 0; break;
-    case BrushStyle::Vertical: row = 1; break;
-    case BrushStyle::FDiagonal: row = 2; break;
-    case BrushStyle::BDiagonal: row = 3; break;
-    case BrushStyle::Cross: row = 4; break;
-    case BrushStyle::DiagCross: row = 5; break;
-    default: return true;
+    case BrushStyle::Horizontal:
+        row = 0;
+        break;
+    case BrushStyle::Vertical:
+        row = 1;
+        break;
+    case BrushStyle::FDiagonal:
+        row = 2;
+        break;
+    case BrushStyle::BDiagonal:
+        row = 3;
+        break;
+    case BrushStyle::Cross:
+        row = 4;
+        break;
+    case BrushStyle::DiagCross:
+        row = 5;
+        break;
+    default:
+        return true;
     }
     return (kHatch[row][y & 7] & (0x80 >> (x & 7))) != 0;
 }
@@ -95,4 +118,4 @@ inline bool hatchBit(BrushStyle s, int64_t x, int64_t y)
 // Liang-Barsky: cuts the segment a-b to the box; false when nothing of it is inside.
 bool clipToBox(double& ax, double& ay, double& bx, double& by, double l, double t, double r, double b);
 
-} // namespace vr::raster
+}  // namespace vr::raster

@@ -60,7 +60,10 @@ struct Oval {
         const double dx = (x - ex) / rx, dy = (y - ey) / ry;
         return dx * dx + dy * dy <= 1.0 + 1e-9;
     }
-    bool pixel(int64_t x, int64_t y) const { return inside(static_cast<double>(x) + 0.5, static_cast<double>(y) + 0.5); }
+    bool pixel(int64_t x, int64_t y) const
+    {
+        return inside(static_cast<double>(x) + 0.5, static_cast<double>(y) + 0.5);
+    }
     // The pixels of row y inside the shape, [first, end); the shape is convex, so they are one
     // run. Worked out from the curve, then settled on pixel() so both agree to the last pixel.
     std::pair<int64_t, int64_t> span(int64_t y) const
@@ -91,7 +94,8 @@ struct Oval {
     }
     Oval grown(double d) const
     {
-        return Oval{l - d, t - d, r + d, b + d, rx > 0.0 ? std::max(0.0, rx + d) : 0.0, ry > 0.0 ? std::max(0.0, ry + d) : 0.0};
+        return Oval{
+            l - d, t - d, r + d, b + d, rx > 0.0 ? std::max(0.0, rx + d) : 0.0, ry > 0.0 ? std::max(0.0, ry + d) : 0.0};
     }
 };
 
@@ -120,7 +124,10 @@ void onEllipse(double cx, double cy, double a, double b, double dx, double dy, d
     y = q > 0 ? cy + dy / q : cy;
 }
 
-int64_t pixelOf(double v) { return static_cast<int64_t>(std::floor(v)); }
+int64_t pixelOf(double v)
+{
+    return static_cast<int64_t>(std::floor(v));
+}
 
 // Ellipses, rounded rectangles and arcs row by row: each row is at most a run of brush and two
 // runs of pen, so an outline costs its rim and not its box. run(y, first, end, brush) paints.
@@ -159,7 +166,7 @@ void curveRows(const Oval& oval, const Oval& outer, const Oval& inner, int64_t t
     }
 }
 
-} // namespace
+}  // namespace
 
 bool RasterCanvas::makeMask(ShapeMask& m, int64_t l, int64_t t, int64_t r, int64_t b) const
 {
@@ -205,7 +212,8 @@ void RasterCanvas::maskWideSegments(ShapeMask& m, const std::vector<std::array<i
         const uchar* line = stroke.constScanLine(y);
         for (int x = 0; x < m.width; ++x)
             if (line[x] != 0)
-                m.cells[static_cast<size_t>(y) * static_cast<size_t>(m.width) + static_cast<size_t>(x)] = ShapeMask::PenPixel;
+                m.cells[static_cast<size_t>(y) * static_cast<size_t>(m.width) + static_cast<size_t>(x)] =
+                    ShapeMask::PenPixel;
     }
 }
 
@@ -224,9 +232,14 @@ void RasterCanvas::paintMask(const ShapeMask& m)
                 if (brushPixel(dx, dy, argb))
                     line[dx] = mix(line[dx], argb, pen.mode);
                 break;
-            case ShapeMask::PenPixel: line[dx] = mix(line[dx], penArgb, pen.mode); break;
-            case ShapeMask::GapPixel: line[dx] = mix(line[dx], gapArgb, pen.mode); break;
-            default: break;
+            case ShapeMask::PenPixel:
+                line[dx] = mix(line[dx], penArgb, pen.mode);
+                break;
+            case ShapeMask::GapPixel:
+                line[dx] = mix(line[dx], gapArgb, pen.mode);
+                break;
+            default:
+                break;
             }
         }
     }
@@ -263,8 +276,10 @@ void RasterCanvas::curve(Curve kind, const IRect& r, int cornerWidth, int corner
     double sx = 0, sy = 0, ex = 0, ey = 0;  // where the rays leave the ideal ellipse
     const bool partial = kind == Curve::Arc || kind == Curve::Pie || kind == Curve::Chord;
     if (partial) {
-        const double dsx = static_cast<double>(devX(start.x)) - sweep.cx, dsy = static_cast<double>(devY(start.y)) - sweep.cy;
-        const double dex = static_cast<double>(devX(end.x)) - sweep.cx, dey = static_cast<double>(devY(end.y)) - sweep.cy;
+        const double dsx = static_cast<double>(devX(start.x)) - sweep.cx,
+                     dsy = static_cast<double>(devY(start.y)) - sweep.cy;
+        const double dex = static_cast<double>(devX(end.x)) - sweep.cx,
+                     dey = static_cast<double>(devY(end.y)) - sweep.cy;
         sweep.start = Sweep::angle(dsx, dsy);
         double span = std::fmod(Sweep::angle(dex, dey) - sweep.start, kTwoPi);
         if (span <= 0)
@@ -327,8 +342,9 @@ void RasterCanvas::curve(Curve kind, const IRect& r, int cornerWidth, int corner
             if (hasPen && (!partial || sweep.pixel(x, y))) {
                 bool rim;
                 if (w <= 1)
-                    rim = oval.pixel(x, y)
-                        && (!oval.pixel(x - 1, y) || !oval.pixel(x + 1, y) || !oval.pixel(x, y - 1) || !oval.pixel(x, y + 1));
+                    rim = oval.pixel(x, y) &&
+                        (!oval.pixel(x - 1, y) || !oval.pixel(x + 1, y) || !oval.pixel(x, y - 1) ||
+                         !oval.pixel(x, y + 1));
                 else
                     rim = outer.pixel(x, y) && !inner.pixel(x, y);
                 if (rim)
@@ -443,9 +459,11 @@ void RasterCanvas::polygons(const std::vector<std::vector<IPoint>>& polys, bool 
             for (const auto& poly : polys) {
                 int64_t phase = 0;
                 for (size_t k = 0; k + 1 < poly.size(); ++k)
-                    phase += thinSegment(devX(poly[k].x), devY(poly[k].y), devX(poly[k + 1].x), devY(poly[k + 1].y), phase);
+                    phase +=
+                        thinSegment(devX(poly[k].x), devY(poly[k].y), devX(poly[k + 1].x), devY(poly[k + 1].y), phase);
                 if (closed && poly.size() > 1)
-                    thinSegment(devX(poly.back().x), devY(poly.back().y), devX(poly.front().x), devY(poly.front().y), phase);
+                    thinSegment(devX(poly.back().x), devY(poly.back().y), devX(poly.front().x), devY(poly.front().y),
+                                phase);
             }
             penTarget_ = nullptr;
         } else {
@@ -469,13 +487,34 @@ void RasterCanvas::roundRect(const IRect& r, int cornerWidth, int cornerHeight)
     curve(Curve::RoundRect, r, cornerWidth, cornerHeight, {}, {});
 }
 
-void RasterCanvas::ellipse(const IRect& r) { curve(Curve::Ellipse, r, 0, 0, {}, {}); }
-void RasterCanvas::arc(const IRect& r, IPoint start, IPoint end) { curve(Curve::Arc, r, 0, 0, start, end); }
-void RasterCanvas::pie(const IRect& r, IPoint start, IPoint end) { curve(Curve::Pie, r, 0, 0, start, end); }
-void RasterCanvas::chord(const IRect& r, IPoint start, IPoint end) { curve(Curve::Chord, r, 0, 0, start, end); }
+void RasterCanvas::ellipse(const IRect& r)
+{
+    curve(Curve::Ellipse, r, 0, 0, {}, {});
+}
+void RasterCanvas::arc(const IRect& r, IPoint start, IPoint end)
+{
+    curve(Curve::Arc, r, 0, 0, start, end);
+}
+void RasterCanvas::pie(const IRect& r, IPoint start, IPoint end)
+{
+    curve(Curve::Pie, r, 0, 0, start, end);
+}
+void RasterCanvas::chord(const IRect& r, IPoint start, IPoint end)
+{
+    curve(Curve::Chord, r, 0, 0, start, end);
+}
 
-void RasterCanvas::polyline(const std::vector<IPoint>& points) { polygons({points}, false); }
-void RasterCanvas::polygon(const std::vector<IPoint>& points) { polygons({points}, true); }
-void RasterCanvas::polyPolygon(const std::vector<std::vector<IPoint>>& polys) { polygons(polys, true); }
+void RasterCanvas::polyline(const std::vector<IPoint>& points)
+{
+    polygons({points}, false);
+}
+void RasterCanvas::polygon(const std::vector<IPoint>& points)
+{
+    polygons({points}, true);
+}
+void RasterCanvas::polyPolygon(const std::vector<std::vector<IPoint>>& polys)
+{
+    polygons(polys, true);
+}
 
-} // namespace vr
+}  // namespace vr

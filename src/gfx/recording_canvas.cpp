@@ -16,13 +16,20 @@ std::string hexColour(Color c)
 const char* penStyleName(PenStyle s)
 {
     switch (s) {
-    case PenStyle::Solid: return "solid";
-    case PenStyle::Dash: return "dash";
-    case PenStyle::Dot: return "dot";
-    case PenStyle::DashDot: return "dashdot";
-    case PenStyle::DashDotDot: return "dashdotdot";
-    case PenStyle::Null: return "null";
-    case PenStyle::InsideFrame: return "insideframe";
+    case PenStyle::Solid:
+        return "solid";
+    case PenStyle::Dash:
+        return "dash";
+    case PenStyle::Dot:
+        return "dot";
+    case PenStyle::DashDot:
+        return "dashdot";
+    case PenStyle::DashDotDot:
+        return "dashdotdot";
+    case PenStyle::Null:
+        return "null";
+    case PenStyle::InsideFrame:
+        return "insideframe";
     }
     return "?";
 }
@@ -30,15 +37,24 @@ const char* penStyleName(PenStyle s)
 const char* brushStyleName(BrushStyle s)
 {
     switch (s) {
-    case BrushStyle::Solid: return "solid";
-    case BrushStyle::Clear: return "clear";
-    case BrushStyle::Horizontal: return "horizontal";
-    case BrushStyle::Vertical: return "vertical";
-    case BrushStyle::FDiagonal: return "fdiagonal";
-    case BrushStyle::BDiagonal: return "bdiagonal";
-    case BrushStyle::Cross: return "cross";
-    case BrushStyle::DiagCross: return "diagcross";
-    case BrushStyle::Pattern: return "pattern";
+    case BrushStyle::Solid:
+        return "solid";
+    case BrushStyle::Clear:
+        return "clear";
+    case BrushStyle::Horizontal:
+        return "horizontal";
+    case BrushStyle::Vertical:
+        return "vertical";
+    case BrushStyle::FDiagonal:
+        return "fdiagonal";
+    case BrushStyle::BDiagonal:
+        return "bdiagonal";
+    case BrushStyle::Cross:
+        return "cross";
+    case BrushStyle::DiagCross:
+        return "diagcross";
+    case BrushStyle::Pattern:
+        return "pattern";
     }
     return "?";
 }
@@ -63,21 +79,24 @@ std::string quoted(const std::string& bytes)
     return out;
 }
 
-std::string point(long long x, long long y) { return std::to_string(x) + "," + std::to_string(y); }
+std::string point(long long x, long long y)
+{
+    return std::to_string(x) + "," + std::to_string(y);
+}
 
-} // namespace
+}  // namespace
 
-RecordingCanvas::RecordingCanvas(int width, int height, int dpi) : width_(width), height_(height), dpi_(dpi) {}
+RecordingCanvas::RecordingCanvas(int width, int height, int dpi) : width_(width), height_(height), dpi_(dpi) { }
 
 std::string RecordingCanvas::penText() const
 {
     std::string mode = pen.mode == PenMode::NotXor ? "notxor"
         : pen.mode == PenMode::Copy                ? "copy"
                                                    : "r2_" + std::to_string(static_cast<int>(pen.mode));
-    std::string s = "pen=" + hexColour(pen.color) + " w" + std::to_string(pen.width) + " " + penStyleName(pen.style)
-        + " " + mode;
-    if (opaqueBackground && pen.style != PenStyle::Solid && pen.style != PenStyle::Null
-        && pen.style != PenStyle::InsideFrame)
+    std::string s =
+        "pen=" + hexColour(pen.color) + " w" + std::to_string(pen.width) + " " + penStyleName(pen.style) + " " + mode;
+    if (opaqueBackground && pen.style != PenStyle::Solid && pen.style != PenStyle::Null &&
+        pen.style != PenStyle::InsideFrame)
         s += " opaque=" + hexColour(backgroundColor);
     return s;
 }
@@ -89,13 +108,16 @@ std::string RecordingCanvas::brushText() const
         const int w = brush.pattern ? brush.pattern->width() : 0, h = brush.pattern ? brush.pattern->height() : 0;
         s += " " + std::to_string(w) + "x" + std::to_string(h);
     }
-    if (opaqueBackground && brush.style != BrushStyle::Solid && brush.style != BrushStyle::Clear
-        && brush.style != BrushStyle::Pattern)
+    if (opaqueBackground && brush.style != BrushStyle::Solid && brush.style != BrushStyle::Clear &&
+        brush.style != BrushStyle::Pattern)
         s += " opaque=" + hexColour(backgroundColor);
     return s;
 }
 
-std::string RecordingCanvas::fillFlags() const { return windingFill ? " winding" : ""; }
+std::string RecordingCanvas::fillFlags() const
+{
+    return windingFill ? " winding" : "";
+}
 
 std::string RecordingCanvas::rect(const IRect& r) const
 {
@@ -115,16 +137,25 @@ void RecordingCanvas::drawSegment(int x0, int y0, int x1, int y1)
     record("line " + point(devX(x0), devY(y0)) + " -> " + point(devX(x1), devY(y1)) + " " + penText());
 }
 
-void RecordingCanvas::rectangle(const IRect& r) { record("rectangle " + rect(r) + " " + penText() + " " + brushText()); }
+void RecordingCanvas::rectangle(const IRect& r)
+{
+    record("rectangle " + rect(r) + " " + penText() + " " + brushText());
+}
 
 void RecordingCanvas::roundRect(const IRect& r, int cornerWidth, int cornerHeight)
 {
     record("roundrect " + rect(r) + " " + point(cornerWidth, cornerHeight) + " " + penText() + " " + brushText());
 }
 
-void RecordingCanvas::ellipse(const IRect& r) { record("ellipse " + rect(r) + " " + penText() + " " + brushText()); }
+void RecordingCanvas::ellipse(const IRect& r)
+{
+    record("ellipse " + rect(r) + " " + penText() + " " + brushText());
+}
 
-void RecordingCanvas::polyline(const std::vector<IPoint>& points) { record("polyline " + pts(points) + penText()); }
+void RecordingCanvas::polyline(const std::vector<IPoint>& points)
+{
+    record("polyline " + pts(points) + penText());
+}
 
 void RecordingCanvas::polygon(const std::vector<IPoint>& points)
 {
@@ -167,13 +198,13 @@ bool usesPattern(uint32_t rop)
     const uint32_t index = (rop >> 16) & 0xFF;
     return ((index >> 4) & 0x0F) != (index & 0x0F);
 }
-} // namespace
+}  // namespace
 
 void RecordingCanvas::stretchBlt(const IRect& dest, const QImage& source, const IRect& sourceRect, uint32_t rasterOp)
 {
-    std::string s = "stretchblt " + rect(dest) + " from " + std::to_string(source.width()) + "x"
-        + std::to_string(source.height()) + " " + point(sourceRect.left, sourceRect.top) + ","
-        + point(sourceRect.right, sourceRect.bottom) + " " + ropText(rasterOp);
+    std::string s = "stretchblt " + rect(dest) + " from " + std::to_string(source.width()) + "x" +
+        std::to_string(source.height()) + " " + point(sourceRect.left, sourceRect.top) + "," +
+        point(sourceRect.right, sourceRect.bottom) + " " + ropText(rasterOp);
     if (usesPattern(rasterOp))
         s += " " + brushText();
     record(s);
@@ -186,14 +217,14 @@ void RecordingCanvas::patBlt(const IRect& r, uint32_t rasterOp)
 
 void RecordingCanvas::fillRect(const IRect& r, Color c)
 {
-    record("fillrect " + point(devX(r.left), devY(r.top)) + "," + point(devX(r.right), devY(r.bottom)) + " "
-           + hexColour(c));
+    record("fillrect " + point(devX(r.left), devY(r.top)) + "," + point(devX(r.right), devY(r.bottom)) + " " +
+           hexColour(c));
 }
 
 void RecordingCanvas::textOut(int x, int y, const std::string& bytes)
 {
-    std::string s = "text " + point(devX(x), devY(y)) + " font=" + font.face + "/" + std::to_string(font.pointSize) + "/"
-        + std::to_string(font.style);
+    std::string s = "text " + point(devX(x), devY(y)) + " font=" + font.face + "/" + std::to_string(font.pointSize) +
+        "/" + std::to_string(font.style);
     if (font.pixelHeight != 0)
         s += " px=" + std::to_string(font.pixelHeight);
     if (font.escapement != 0)
@@ -222,7 +253,10 @@ TextMetrics RecordingCanvas::textMetrics()
     return m;
 }
 
-Color RecordingCanvas::pixel(int, int) const { return kWhite; }
+Color RecordingCanvas::pixel(int, int) const
+{
+    return kWhite;
+}
 
 void RecordingCanvas::setPixel(int x, int y, Color c)
 {
@@ -261,4 +295,4 @@ void RecordingCanvas::clipTo(const IRect& r)
     record("clip " + rect(r));
 }
 
-} // namespace vr
+}  // namespace vr

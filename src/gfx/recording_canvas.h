@@ -85,4 +85,4 @@ private:
     std::vector<Saved> stack_;
 };
 
-} // namespace vr
+}  // namespace vr

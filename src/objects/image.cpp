@@ -14,7 +14,10 @@ namespace vr {
 
 namespace {
 
-bool fileExists(const std::string& path) { return !path.empty() && QFileInfo(QString::fromStdString(path)).isFile(); }
+bool fileExists(const std::string& path)
+{
+    return !path.empty() && QFileInfo(QString::fromStdString(path)).isFile();
+}
 
 std::string bareName(const std::string& name)
 {
@@ -30,7 +33,7 @@ bool bitmapFollows(const DocStream& s)
     return s.peek(sig, 2) == 2 && sig[0] == 'B' && sig[1] == 'M';
 }
 
-} // namespace
+}  // namespace
 
 std::string findPictureFile(const std::string& name, const std::string& fallbackFolder)
 {
@@ -72,7 +75,8 @@ TDImage::TDImage() = default;
 
 const ImageBorder* TDImage::imageBorder() const
 {
-    border_ = ImageBorder{BorderLeft != 0, BorderBottom != 0, BorderRight != 0, BorderTop != 0, BorderWidth, BorderColor};
+    border_ =
+        ImageBorder{BorderLeft != 0, BorderBottom != 0, BorderRight != 0, BorderTop != 0, BorderWidth, BorderColor};
     return &border_;
 }
 
@@ -96,10 +100,23 @@ void TDImage::ReadRecord(DocStream& s, bool withImage, TSurfaceT& page, const Pi
     BorderWidth = lowByte(numericField(rec + 28, 1));
     BorderColor = static_cast<Color>(numericField(rec + 30, 9));
     switch (codeIndex(rec + 40, 1, {"1", "2", "3"})) {
-    case 0: AutoSize = true; Stretch = false; Center = false; break;
-    case 1: Stretch = true; AutoSize = false; Center = false; break;
-    case 2: Center = true; AutoSize = false; Stretch = false; break;
-    default: break;
+    case 0:
+        AutoSize = true;
+        Stretch = false;
+        Center = false;
+        break;
+    case 1:
+        Stretch = true;
+        AutoSize = false;
+        Center = false;
+        break;
+    case 2:
+        Center = true;
+        AutoSize = false;
+        Stretch = false;
+        break;
+    default:
+        break;
     }
     ImageSize = numericField(rec + 42, 9);
     PictureFileName = countedText(rec + 52, 60);
@@ -253,4 +270,4 @@ void TDImage::dumpFields(JsonWriter& out) const
     out.endObject();
 }
 
-} // namespace vr
+}  // namespace vr

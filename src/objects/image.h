@@ -71,4 +71,4 @@ std::string findPictureFile(const std::string& name, const std::string& fallback
 // every failure leaves `bitmap` as it was.
 void LoadBackgroundBitmap(QImage& bitmap, const std::string& name, const std::string& docFolder);
 
-} // namespace vr
+}  // namespace vr

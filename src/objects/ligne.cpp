@@ -80,9 +80,12 @@ void drawWithArrows(Canvas& c, int x1, int y1, int x2, int y2, uint8_t kind, int
     }
 }
 
-PenStyle penStyleOf(uint8_t code) { return code <= 6 ? static_cast<PenStyle>(code) : PenStyle::Solid; }
+PenStyle penStyleOf(uint8_t code)
+{
+    return code <= 6 ? static_cast<PenStyle>(code) : PenStyle::Solid;
+}
 
-} // namespace
+}  // namespace
 
 void TLigne::Draw(Canvas& canvas, double zoomFactor)
 {
@@ -106,7 +109,10 @@ void TLigne::Print(Canvas& canvas, double sx, double sy)
                    roundHalfEven(Y2 * sy), arrowKind, penWidth, len, len);
 }
 
-void TLigne::print(PrinterDevice& printer, double sx, double sy) { Print(printer.canvas(), sx, sy); }
+void TLigne::print(PrinterDevice& printer, double sx, double sy)
+{
+    Print(printer.canvas(), sx, sy);
+}
 
 void TLigne::dumpFields(JsonWriter& out) const
 {
@@ -120,4 +126,4 @@ void TLigne::dumpFields(JsonWriter& out) const
     out.field("ArrowKind", static_cast<int32_t>(arrowKind));
 }
 
-} // namespace vr
+}  // namespace vr

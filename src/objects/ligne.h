@@ -32,8 +32,16 @@ public:
     void print(PrinterDevice& printer, double sx, double sy) override;
     int printPass() const override { return 1; }
 
-    void SetFirstPoint(int x, int y) { X1 = x; Y1 = y; }
-    void SetSecondPoint(int x, int y) { X2 = x; Y2 = y; }
+    void SetFirstPoint(int x, int y)
+    {
+        X1 = x;
+        Y1 = y;
+    }
+    void SetSecondPoint(int x, int y)
+    {
+        X2 = x;
+        Y2 = y;
+    }
 
     void dumpFields(JsonWriter& out) const override;
 
@@ -52,4 +60,4 @@ double segmentDirection(double dx, double dy);
 // (20 + 2w) degrees off the reversed segment; w is the stored pen width. Draws with the canvas pen.
 void drawArrowhead(Canvas& canvas, int tx, int ty, int bx, int by, int w, double lenX, double lenY);
 
-} // namespace vr
+}  // namespace vr

@@ -17,7 +17,7 @@ bool isSquareKind(TDShapeType t)
     return t == TDShapeType::stSquare || t == TDShapeType::stRoundSquare || t == TDShapeType::stCircle;
 }
 
-} // namespace
+}  // namespace
 
 TDShape::TDShape()
 {
@@ -112,7 +112,10 @@ void TDShape::Print(Canvas& c, double sx, double sy)
     drawFigure(c, x, y, w, h);
 }
 
-void TDShape::print(PrinterDevice& printer, double sx, double sy) { Print(printer.canvas(), sx, sy); }
+void TDShape::print(PrinterDevice& printer, double sx, double sy)
+{
+    Print(printer.canvas(), sx, sy);
+}
 
 void TDShape::dumpFields(JsonWriter& out) const
 {
@@ -131,4 +134,4 @@ void TDShape::dumpFields(JsonWriter& out) const
     out.endArray();
 }
 
-} // namespace vr
+}  // namespace vr

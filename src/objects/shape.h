@@ -46,4 +46,4 @@ private:
     void drawFigure(Canvas& c, int x, int y, int w, int h) const;
 };
 
-} // namespace vr
+}  // namespace vr

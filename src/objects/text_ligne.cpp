@@ -31,7 +31,7 @@ void writeTurned(Canvas& canvas, const FontSpec& turned, int x, int y, const std
     canvas.font = previous;
 }
 
-} // namespace
+}  // namespace
 
 TTextLigne::TTextLigne(int x1, int y1, int x2, int y2, std::unique_ptr<TDChaine> h)
     : X1(x1), Y1(y1), X2(x2), Y2(y2), holder(std::move(h))
@@ -132,7 +132,10 @@ void TTextLigne::Print(Canvas& canvas, double sx, double sy)
     writeTurned(canvas, turned, x1, y1, holder->Text);
 }
 
-void TTextLigne::print(PrinterDevice& printer, double sx, double sy) { Print(printer.canvas(), sx, sy); }
+void TTextLigne::print(PrinterDevice& printer, double sx, double sy)
+{
+    Print(printer.canvas(), sx, sy);
+}
 
 void TTextLigne::movePoint(Canvas& canvas, bool first, IPoint p, Color pageColor, double zoomFactor)
 {
@@ -166,4 +169,4 @@ void TTextLigne::dumpFields(JsonWriter& out) const
     out.field("Text", latin1ToUtf8(holder->Text));
 }
 
-} // namespace vr
+}  // namespace vr

@@ -15,7 +15,7 @@ class DocStream;
 class TTextLigne : public PageObject {
 public:
     static constexpr size_t kPointsSize = 20;  // X1, Y1, X2, Y2
-    static constexpr size_t kFontSize = 78;    // font name, size, style, colour, font class, text size
+    static constexpr size_t kFontSize = 78;  // font name, size, style, colour, font class, text size
     static constexpr size_t kTextStorage = 256;  // the holder's counted string: length byte + 255
     // The screen enlargement stops at this size (points) even when the text is still shorter than
     // the segment: a text of narrow glyphs along a long segment would otherwise grow for ever.
@@ -67,4 +67,4 @@ private:
     void movePoint(Canvas& canvas, bool first, IPoint p, Color pageColor, double zoomFactor);
 };
 
-} // namespace vr
+}  // namespace vr

@@ -26,4 +26,4 @@ void PageObject::dumpBounds(JsonWriter& out) const
     out.field("Height", static_cast<int32_t>(height));
 }
 
-} // namespace vr
+}  // namespace vr

@@ -54,7 +54,7 @@ public:
     virtual void dumpFields(JsonWriter& out) const = 0;
 
     // Scrolling and page set-up: transparent objects are told to show again what lies under them.
-    virtual void refreshTransparent() {}
+    virtual void refreshTransparent() { }
 
     // Left, Top, Width and Height as the dump names them.
     void dumpBounds(JsonWriter& out) const;
@@ -70,4 +70,4 @@ public:
     int zOrder = 0;
 };
 
-} // namespace vr
+}  // namespace vr

@@ -16,7 +16,8 @@ std::vector<PageObject*> inZOrder(const std::vector<std::unique_ptr<PageObject>>
     for (const auto& o : objects)
         if (!o->drawnByPage() && o->windowed() == windowed)
             out.push_back(o.get());
-    std::stable_sort(out.begin(), out.end(), [](const PageObject* a, const PageObject* b) { return a->zOrder < b->zOrder; });
+    std::stable_sort(out.begin(), out.end(),
+                     [](const PageObject* a, const PageObject* b) { return a->zOrder < b->zOrder; });
     return out;
 }
 
@@ -26,7 +27,7 @@ void line(Canvas& c, int x0, int y0, int x1, int y1)
     c.lineTo(x1, y1);
 }
 
-} // namespace
+}  // namespace
 
 TSurfaceT::TSurfaceT() = default;
 
@@ -137,7 +138,10 @@ void TSurfaceT::DrawImageBorders(Canvas& canvas)
     }
 }
 
-void TSurfaceT::RescaleLines() { invalidate(); }
+void TSurfaceT::RescaleLines()
+{
+    invalidate();
+}
 
 void TSurfaceT::changeScale(int m, int d)
 {
@@ -171,4 +175,4 @@ void RefreshTransparentFrames(TSurfaceT& page)
     page.invalidate();
 }
 
-} // namespace vr
+}  // namespace vr

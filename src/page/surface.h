@@ -74,4 +74,4 @@ void SetPageSetup(TSurfaceT& page, const PageSetupT& s);
 // Transparent text frames show again what moved under them (a direct call, no message).
 void RefreshTransparentFrames(TSurfaceT& page);
 
-} // namespace vr
+}  // namespace vr

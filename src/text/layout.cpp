@@ -11,7 +11,7 @@ int32_t wrapAdd(int32_t a, int64_t b)
     return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(static_cast<uint64_t>(b)));
 }
 
-} // namespace
+}  // namespace
 
 TextExtent MeasureRun(Canvas& canvas, const TDChaine& run)
 {
@@ -64,7 +64,8 @@ void LayoutLineTops(Canvas& canvas, TDMemo& memo, int32_t startLine)
     int32_t y = memo.Lines[static_cast<size_t>(startLine)].Top;
     for (size_t i = static_cast<size_t>(startLine); i < memo.Lines.size() && memo.Lines[i].Column == column; ++i) {
         memo.Lines[i].Top = y;
-        y = wrapAdd(y, static_cast<int64_t>(LineExtent(canvas, memo, static_cast<int32_t>(i)).Height) + memo.LineSpacing);
+        y = wrapAdd(y,
+                    static_cast<int64_t>(LineExtent(canvas, memo, static_cast<int32_t>(i)).Height) + memo.LineSpacing);
     }
 }
 
@@ -84,4 +85,4 @@ void PlaceRuns(Canvas& canvas, TDMemo& memo, int32_t lineIndex)
     }
 }
 
-} // namespace vr
+}  // namespace vr

@@ -38,4 +38,4 @@ void LayoutLineTops(Canvas& canvas, TDMemo& memo, int32_t startLine);
 // line whose runs leave Runs is left as it is.
 void PlaceRuns(Canvas& canvas, TDMemo& memo, int32_t lineIndex);
 
-} // namespace vr
+}  // namespace vr

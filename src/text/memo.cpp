@@ -26,12 +26,15 @@ constexpr size_t kExtraRecord = 3;  // a line's column or a run's effect, in "19
 // A run's text is held in a counted string of 255 characters: a length byte and 255 codes.
 constexpr size_t kTextHolder = 256;
 
-bool isVersion1998(const std::string& docVersion) { return docVersion.starts_with("1998"); }
+bool isVersion1998(const std::string& docVersion)
+{
+    return docVersion.starts_with("1998");
+}
 
 bool isSignatureQV2000(const std::string& signature)
 {
     return signature.size() >= 7 && static_cast<uint8_t>(signature[0]) == 6 &&
-           std::string_view(signature).substr(1, 6) == "QV2000";
+        std::string_view(signature).substr(1, 6) == "QV2000";
 }
 
 TextEffect readEffect(DocStream& s)
@@ -107,8 +110,7 @@ int32_t readExtra(DocStream& s)
 }
 
 // Layout work needs a canvas to measure on: the one given, or a screen canvas at 96 dpi.
-template <typename F>
-void withLayoutCanvas(Canvas* given, F&& work)
+template <typename F> void withLayoutCanvas(Canvas* given, F&& work)
 {
     if (given) {
         work(*given);
@@ -119,7 +121,7 @@ void withLayoutCanvas(Canvas* given, F&& work)
     work(canvas);
 }
 
-} // namespace
+}  // namespace
 
 TDMemo::TDMemo() : BackImage(1, 1, QImage::Format_RGB32)
 {
@@ -145,9 +147,9 @@ void TDMemo::ReadFrame(DocStream& s, bool withContent, const FrameReadContext& c
         KindValue = lowByte(numericField(kind + 2, 1));
         KindName = countedText(kind + 4, 255);
         static constexpr uint8_t kKinds[] = {0, 1, 2, 3, 4, 5, 6, 8};
-        const int k = codeIndex(kind + 4, 255,
-                                {"PageNum", "Date", "Fixedtital", "ProjectTitle", "Empty", "EmptyBookText",
-                                 "EmptyBookNotice", "Gride"});
+        const int k = codeIndex(
+            kind + 4, 255,
+            {"PageNum", "Date", "Fixedtital", "ProjectTitle", "Empty", "EmptyBookText", "EmptyBookNotice", "Gride"});
         if (k >= 0)
             FrameKind = kKinds[k];
 
@@ -401,4 +403,4 @@ void TDMemo::dumpFields(JsonWriter& out) const
     out.endArray();
 }
 
-} // namespace vr
+}  // namespace vr

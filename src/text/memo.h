@@ -39,7 +39,7 @@ using BackgroundLoaderFn = std::function<bool(QImage& bitmap, const std::string&
 // What reading a frame needs from the document: its version tags, the installed faces and the
 // folders picture files are looked for in.
 struct FrameReadContext {
-    std::string DocVersion;     // at most 5 characters
+    std::string DocVersion;  // at most 5 characters
     std::string DocSubVersion;  // at most 4 characters
     FontInstalledFn fontInstalled;
     std::string DocFolder;
@@ -117,17 +117,17 @@ public:
     int32_t BackImageHeight = 1;
 
     // Values the records carry that nothing in the reader acts on, kept for the dump.
-    uint8_t KindFlag = 0;        // 1 when the kind record's first field is "0"
+    uint8_t KindFlag = 0;  // 1 when the kind record's first field is "0"
     uint8_t KindValue = 0;
-    std::string KindName;        // at most 255 characters
+    std::string KindName;  // at most 255 characters
     int32_t ThirdMargin = 0;
     int32_t FourthMargin = 0;
-    int32_t StoredValue = -1;    // main record offset 30
-    uint8_t StoredFlag = 0;      // main record offset 34: 1 when "1"
+    int32_t StoredValue = -1;  // main record offset 30
+    uint8_t StoredFlag = 0;  // main record offset 34: 1 when "1"
 
     // Measuring canvas for the layout done while reading (tests give a recording canvas); when
     // null, a 96-dpi screen canvas is made for the purpose.
     Canvas* layoutCanvas = nullptr;
 };
 
-} // namespace vr
+}  // namespace vr

@@ -14,9 +14,15 @@ namespace {
 
 constexpr char kMarker = '\xFC';
 
-bool pictureShown(const TDMemo& m) { return m.BackImageWidth > 1 && !m.BackImage.isNull(); }
+bool pictureShown(const TDMemo& m)
+{
+    return m.BackImageWidth > 1 && !m.BackImage.isNull();
+}
 
-int zoomed(double v, double zoomFactor) { return roundHalfEven(v * zoomFactor); }
+int zoomed(double v, double zoomFactor)
+{
+    return roundHalfEven(v * zoomFactor);
+}
 
 // Paints one run of a line whose column, top and shared ascent are known.
 void paintRun(TDMemo& m, TextMeasurer& measure, const TDLigne& line, const TDChaine& run, int32_t top,
@@ -57,7 +63,8 @@ void paintRun(TDMemo& m, TextMeasurer& measure, const TDLigne& line, const TDCha
 
     // Every run of the line hangs from one baseline: the line's top plus its greatest ascent.
     const auto cellTop = [&] {
-        return zoomed(static_cast<double>(lineAscent) + top, z) - measure.metrics(c.font.face, c.font.pointSize, c.font.style).ascent;
+        return zoomed(static_cast<double>(lineAscent) + top, z) -
+            measure.metrics(c.font.face, c.font.pointSize, c.font.style).ascent;
     };
     int32_t cell = cellTop();
 
@@ -70,7 +77,8 @@ void paintRun(TDMemo& m, TextMeasurer& measure, const TDLigne& line, const TDCha
         SetCanvasFont(c, run.FontName, size, style, colour);
         cell = cellTop();
         c.font.color = resolveColor(effect->ShadowColor);
-        textOnBrush(c, zoomed(x - effect->Depth, z), roundHalfEven(cell - static_cast<double>(effect->Angle) - shift), s);
+        textOnBrush(c, zoomed(x - effect->Depth, z), roundHalfEven(cell - static_cast<double>(effect->Angle) - shift),
+                    s);
         c.font.color = resolveColor(effect->Color2);
         textOnBrush(c, zoomed(x + effect->Dx2, z), roundHalfEven(cell + static_cast<double>(effect->Dy2) - shift), s);
     } else if (run.Effect == -1 && pictureShown(m)) {
@@ -93,7 +101,7 @@ void paintRun(TDMemo& m, TextMeasurer& measure, const TDLigne& line, const TDCha
     }
 }
 
-} // namespace
+}  // namespace
 
 void textOnBrush(Canvas& c, int x, int y, const std::string& s)
 {
@@ -174,16 +182,14 @@ ColumnRange ColumnBounds(TDMemo& m, const TDLigne& line)
 {
     if (m.Columns >= 1) {
         m.ColumnGap = 15;
-        const double free = static_cast<double>(m.LayoutWidth) - m.RightMargin - m.LeftMargin
-            - static_cast<double>(m.ColumnGap) * (m.Columns - 1);
+        const double free = static_cast<double>(m.LayoutWidth) - m.RightMargin - m.LeftMargin -
+            static_cast<double>(m.ColumnGap) * (m.Columns - 1);
         m.ColumnWidth = roundHalfEven(free / m.Columns);
     }
     const int64_t c = line.Column;
     const int64_t right = static_cast<int64_t>(m.LayoutWidth) - c * m.ColumnWidth - m.RightMargin - m.ColumnGap * c;
     const int64_t left = right - m.ColumnWidth;
-    const auto clamp32 = [](int64_t v) {
-        return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
-    };
+    const auto clamp32 = [](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
     return ColumnRange{clamp32(right), clamp32(left)};
 }
 
@@ -316,6 +322,9 @@ void TDMemo::refreshTransparent()
         Painted = 0;
 }
 
-void TDMemo::changeScale(int m, int d) { PageObject::changeScale(m, d); }
+void TDMemo::changeScale(int m, int d)
+{
+    PageObject::changeScale(m, d);
+}
 
-} // namespace vr
+}  // namespace vr

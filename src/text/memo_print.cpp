@@ -22,17 +22,35 @@ constexpr double kMaxPoints = 10000.0;
 // A border pen wider than this would cover any sheet.
 constexpr int kMaxPenWidth = 32767;
 
-int coord(int64_t v) { return static_cast<int>(std::clamp(v, -kFarCoord, kFarCoord)); }
-int coord(double v) { return coord(static_cast<int64_t>(roundHalfEven(v))); }
+int coord(int64_t v)
+{
+    return static_cast<int>(std::clamp(v, -kFarCoord, kFarCoord));
+}
+int coord(double v)
+{
+    return coord(static_cast<int64_t>(roundHalfEven(v)));
+}
 
-bool beginsWith(const std::string& s, char c) { return !s.empty() && s.front() == c; }
-bool endsWith(const std::string& s, char c) { return !s.empty() && s.back() == c; }
-void dropElongations(std::string& s) { std::erase(s, kElongation); }
+bool beginsWith(const std::string& s, char c)
+{
+    return !s.empty() && s.front() == c;
+}
+bool endsWith(const std::string& s, char c)
+{
+    return !s.empty() && s.back() == c;
+}
+void dropElongations(std::string& s)
+{
+    std::erase(s, kElongation);
+}
 
 // Text at printer coordinates, kept within the canvas's integer range.
-void textOnBrush(Canvas& c, int64_t x, int64_t y, const std::string& s) { vr::textOnBrush(c, coord(x), coord(y), s); }
+void textOnBrush(Canvas& c, int64_t x, int64_t y, const std::string& s)
+{
+    vr::textOnBrush(c, coord(x), coord(y), s);
+}
 
-} // namespace
+}  // namespace
 
 ConnectSet DefaultConnectSet()
 {
@@ -67,11 +85,20 @@ FramePrinter::FramePrinter(TDMemo& frame, PrinterDevice& printer, double vertSca
 
 FramePrinter::~FramePrinter() = default;
 
-double FramePrinter::PrintPoints(uint8_t size) const { return std::min(size * ratio_, kMaxPoints); }
+double FramePrinter::PrintPoints(uint8_t size) const
+{
+    return std::min(size * ratio_, kMaxPoints);
+}
 
-int32_t FramePrinter::DrawnPoints(uint8_t size) const { return roundHalfEven(PrintPoints(size)); }
+int32_t FramePrinter::DrawnPoints(uint8_t size) const
+{
+    return roundHalfEven(PrintPoints(size));
+}
 
-int32_t FramePrinter::MeasuredPoints(uint8_t size) const { return static_cast<int32_t>(PrintPoints(size)); }
+int32_t FramePrinter::MeasuredPoints(uint8_t size) const
+{
+    return static_cast<int32_t>(PrintPoints(size));
+}
 
 int32_t FramePrinter::PrinterRunWidth(const TDChaine& run)
 {
@@ -414,4 +441,4 @@ void TDMemo::print(PrinterDevice& printer, double sx, double sy)
     PrintFrame(*this, 0, 0, printer, /*VertScale*/ sy, /*HorzScale*/ sx);
 }
 
-} // namespace vr
+}  // namespace vr

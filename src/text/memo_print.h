@@ -23,10 +23,10 @@ namespace vr {
 class RasterCanvas;
 
 // Special bytes of run text.
-inline constexpr char kElongation = '\xFB';   // stretches a letter; printed only where put back
+inline constexpr char kElongation = '\xFB';  // stretches a letter; printed only where put back
 inline constexpr char kPlaceholder = '\xFC';  // leading: not printed, the run moves right by its width
-inline constexpr char kFirstPart = '\xFD';    // leading: first part of a two-part line
-inline constexpr char kPartEnd = '\xFE';      // trailing: a part of a two-part line
+inline constexpr char kFirstPart = '\xFD';  // leading: first part of a two-part line
+inline constexpr char kPartEnd = '\xFE';  // trailing: a part of a two-part line
 
 // The longest text a run holds (a counted string of 255 codes).
 inline constexpr size_t kMaxRunText = 255;
@@ -101,8 +101,8 @@ private:
     double ratio_ = 1.0;
     std::unique_ptr<QImage> scratch_;
     std::unique_ptr<RasterCanvas> ownCanvas_;
-    std::unique_ptr<TextMeasurer> screen_;   // the frame's own canvas, stored sizes
-    std::unique_ptr<TextMeasurer> sheet_;    // the printer's canvas
+    std::unique_ptr<TextMeasurer> screen_;  // the frame's own canvas, stored sizes
+    std::unique_ptr<TextMeasurer> sheet_;  // the printer's canvas
     std::vector<TDChaine> copies_;
     int32_t columnWidth_ = 0;
     // Indent and gap of two-part lines: fixed by the first two-part run printed, then kept for
@@ -115,4 +115,4 @@ private:
 // position; frames on the page by nothing).
 void PrintFrame(TDMemo& frame, int32_t DX, int32_t DY, PrinterDevice& printer, double VertScale, double HorzScale);
 
-} // namespace vr
+}  // namespace vr

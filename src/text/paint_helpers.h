@@ -17,7 +17,7 @@ namespace vr {
 // left as it was.
 class TextMeasurer {
 public:
-    explicit TextMeasurer(Canvas& canvas) : canvas_(canvas) {}
+    explicit TextMeasurer(Canvas& canvas) : canvas_(canvas) { }
 
     const TextMetrics& metrics(const std::string& face, int pointSize, uint8_t style);
     int width(const std::string& face, int pointSize, uint8_t style, const std::string& bytes);
@@ -74,7 +74,7 @@ void textOnBrush(Canvas& canvas, int x, int y, const std::string& bytes);
 // Keeps the canvas's text background mode, which the saved drawing state does not hold.
 class BackgroundModeSaver {
 public:
-    explicit BackgroundModeSaver(Canvas& c) : c_(c), opaque_(c.opaqueBackground), color_(c.backgroundColor) {}
+    explicit BackgroundModeSaver(Canvas& c) : c_(c), opaque_(c.opaqueBackground), color_(c.backgroundColor) { }
     ~BackgroundModeSaver()
     {
         c_.opaqueBackground = opaque_;
@@ -92,4 +92,4 @@ private:
 // Paints lines first .. last of the frame at the zoom factor (see TDMemo::PaintLines).
 void PaintLines(TDMemo& memo, TextMeasurer& measure, double zoomFactor, int32_t first, int32_t last);
 
-} // namespace vr
+}  // namespace vr

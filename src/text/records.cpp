@@ -15,12 +15,12 @@ struct FaceRow {
 // Tried in this order; "Elmarr" comes before "Elmar" and both spellings of the gorse face map to
 // the same installed face.
 constexpr FaceRow kFaceRows[] = {
-    {"Alder", "QV_Alder"},   {"Birch", "QV_Silver Birch"}, {"Cedar", "QV_Cedar"}, {"Damson", "QV_Damson"},
-    {"Elmarr", "QV_Elmar"},  {"Elmar", "QV_Elmar"},        {"Fern", "QV_Red Fern"}, {"Gorce", "QV_Gorse"},
-    {"Gorse", "QV_Gorse"},   {"Hazel", "QV_Hazel"},        {"Iris", "QV_Iris"},   {"Juniper", "QV_Juniper"},
+    {"Alder", "QV_Alder"},  {"Birch", "QV_Silver Birch"}, {"Cedar", "QV_Cedar"},   {"Damson", "QV_Damson"},
+    {"Elmarr", "QV_Elmar"}, {"Elmar", "QV_Elmar"},        {"Fern", "QV_Red Fern"}, {"Gorce", "QV_Gorse"},
+    {"Gorse", "QV_Gorse"},  {"Hazel", "QV_Hazel"},        {"Iris", "QV_Iris"},     {"Juniper", "QV_Juniper"},
 };
 
-} // namespace
+}  // namespace
 
 bool FontInstalled(const std::vector<std::string>& faces, const std::string& name)
 {
@@ -46,4 +46,4 @@ void MapFontName(TDChaine& run, const FontInstalledFn& fontInstalled)
     run.FontName = "QV_Hazel";
 }
 
-} // namespace vr
+}  // namespace vr

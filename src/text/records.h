@@ -18,26 +18,32 @@ struct TDLigne {
     uint8_t Alignment = 0;  // 0..3, from the file codes "4", "1", "3", "2"
     int32_t FirstRun = 0;
     int32_t RunCount = 0;
-    int32_t Top = 0;        // unzoomed pixels from the frame's top
-    uint8_t Column = 0;     // 0 = the rightmost column
+    int32_t Top = 0;  // unzoomed pixels from the frame's top
+    uint8_t Column = 0;  // 0 = the rightmost column
 };
 
 struct TDChaine {
-    TDChaine(std::string text, std::string fontName, uint8_t size, uint8_t style, Color color, uint8_t fontClass, int32_t x)
-        : FontName(std::move(fontName)), Size(size), Style(style), FontClass(fontClass), Color(color),
-          Text(std::move(text)), X(x)
+    TDChaine(std::string text, std::string fontName, uint8_t size, uint8_t style, Color color, uint8_t fontClass,
+             int32_t x)
+        : FontName(std::move(fontName)),
+          Size(size),
+          Style(style),
+          FontClass(fontClass),
+          Color(color),
+          Text(std::move(text)),
+          X(x)
     {
         if (Text.size() > 255)
             Text.resize(255);
     }
     std::string FontName;
-    uint8_t Size = 0;       // points, unzoomed
-    uint8_t Style = 0;      // bold 1, italic 2, underline 4, strike-out 8
+    uint8_t Size = 0;  // points, unzoomed
+    uint8_t Style = 0;  // bold 1, italic 2, underline 4, strike-out 8
     uint8_t FontClass = 0;  // 2: the font stays as stored
     vr::Color Color = 0;
-    std::string Text;       // at most 255 character codes of the suite's fonts
-    int32_t X = 0;          // left edge in unzoomed pixels from the frame's left
-    int32_t Effect = -1;    // index into the frame's effects, -1 none
+    std::string Text;  // at most 255 character codes of the suite's fonts
+    int32_t X = 0;  // left edge in unzoomed pixels from the frame's left
+    int32_t Effect = -1;  // index into the frame's effects, -1 none
 };
 
 // Answers whether a font face of exactly this name (case-sensitive) is installed.
@@ -57,4 +63,4 @@ FontInstalledFn fontCatalogue(std::vector<std::string> faces);
 // installed; otherwise keeps it (font class 2 or a "QV_" name) or makes it "QV_Hazel".
 void MapFontName(TDChaine& run, const FontInstalledFn& fontInstalled);
 
-} // namespace vr
+}  // namespace vr

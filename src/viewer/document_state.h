@@ -13,8 +13,8 @@ namespace vr {
 // converts the printer's millimetres into this same unit.
 struct DocumentState {
     std::string DocFileName;  // the whole path, never cut
-    std::string DocFolder;    // folder of DocFileName with its trailing separator
-    std::string AppFolder;    // folder of the program with its trailing separator
+    std::string DocFolder;  // folder of DocFileName with its trailing separator
+    std::string AppFolder;  // folder of the program with its trailing separator
     TSurfaceT* CurrentPage = nullptr;
     int32_t PageCount = 0;
     int32_t CurrentPageNo = 0;
@@ -25,7 +25,7 @@ struct DocumentState {
     double ZoomFactor = 1.0;
     int Orientation = 0;  // 0 portrait, 1 landscape
     FontSpec DefaultFont;
-    std::string DocVersion;     // at most 5 characters
+    std::string DocVersion;  // at most 5 characters
     std::string DocSubVersion;  // at most 4 characters
     bool OpeningChapter = false;
     bool LoadingDocument = false;
@@ -33,4 +33,4 @@ struct DocumentState {
     int PixelsPerInch = 96;
 };
 
-} // namespace vr
+}  // namespace vr

@@ -64,4 +64,4 @@ std::string dumpDocument(const Viewer& viewer, const std::optional<std::string>&
     return out.str();
 }
 
-} // namespace vr
+}  // namespace vr

@@ -10,4 +10,4 @@ class Viewer;
 
 std::string dumpDocument(const Viewer& viewer, const std::optional<std::string>& error);
 
-} // namespace vr
+}  // namespace vr

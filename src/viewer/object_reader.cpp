@@ -19,10 +19,10 @@ namespace vr {
 
 namespace {
 
-constexpr const char* kTagNames[] = {"TDRICHEDIT", "TDOleContainer", "TabeauD", "TabeauRE", "TDMEMO",
+constexpr const char* kTagNames[] = {"TDRICHEDIT", "TDOleContainer", "TabeauD", "TabeauRE",   "TDMEMO",
                                      "TDImage",    "TDShape",        "TLigne",  "TTextLigne", "TDPlayer"};
 
-} // namespace
+}  // namespace
 
 ObjectTag matchObjectTag(const unsigned char* tag21)
 {
@@ -103,4 +103,4 @@ void readObjectRecord(DocStream& s, TSurfaceT& page, const PictureFolders& folde
     }
 }
 
-} // namespace vr
+}  // namespace vr

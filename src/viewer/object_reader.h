@@ -11,7 +11,19 @@ struct PictureFolders;
 struct DocumentState;
 
 // The ten class tags, compared whole (length byte included, case-sensitive).
-enum class ObjectTag { RichEdit, OleContainer, TabeauD, TabeauRE, Memo, Image, Shape, Ligne, TextLigne, Player, Unknown };
+enum class ObjectTag {
+    RichEdit,
+    OleContainer,
+    TabeauD,
+    TabeauRE,
+    Memo,
+    Image,
+    Shape,
+    Ligne,
+    TextLigne,
+    Player,
+    Unknown
+};
 
 ObjectTag matchObjectTag(const unsigned char* tag21);
 const char* objectTagName(ObjectTag t);
@@ -29,4 +41,4 @@ FrameReadContext frameReadContext(const DocumentState& state, FontInstalledFn fo
 // graphical application.
 FontInstalledFn installedFontCatalogue();
 
-} // namespace vr
+}  // namespace vr

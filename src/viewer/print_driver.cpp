@@ -52,7 +52,7 @@ PaperOrientation documentOrientation(const DocumentState& s)
 // Brings the view back as it was before printing: the zoom, and the page shown.
 class ViewRestorer {
 public:
-    ViewRestorer(Viewer& v, int zoom) : v_(v), zoom_(zoom) {}
+    ViewRestorer(Viewer& v, int zoom) : v_(v), zoom_(zoom) { }
     ~ViewRestorer()
     {
         v_.SetZoom(zoom_);
@@ -67,7 +67,7 @@ private:
     int zoom_;
 };
 
-} // namespace
+}  // namespace
 
 PrintOutcome Viewer::Impression1Click(PrinterDevice& printer, PrintHost& host)
 {
@@ -128,4 +128,4 @@ PrintOutcome Viewer::Impression1Click(PrinterDevice& printer, PrintHost& host)
     return PrintOutcome::Printed;
 }
 
-} // namespace vr
+}  // namespace vr

@@ -51,4 +51,4 @@ void PrintPageObjects(TSurfaceT& page, PrinterDevice& printer, const PrintScale&
 // Every picture of the page is read again from its file before the page is printed.
 void RefreshImages(TSurfaceT& page, const PictureFolders& folders);
 
-} // namespace vr
+}  // namespace vr

@@ -29,4 +29,4 @@ QImage renderPage(TSurfaceT& page, double zoomFactor, int dpi,
     return renderPageArea(page, zoomFactor, IRect{0, 0, page.width, page.height}, dpi, onPaintError);
 }
 
-} // namespace vr
+}  // namespace vr

@@ -24,4 +24,4 @@ QImage renderPageArea(TSurfaceT& page, double zoomFactor, const IRect& area, int
 QImage renderPage(TSurfaceT& page, double zoomFactor, int dpi = 96,
                   const std::function<void(const std::string&)>& onPaintError = {});
 
-} // namespace vr
+}  // namespace vr

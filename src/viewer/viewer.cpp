@@ -21,7 +21,7 @@ constexpr double kMmPerInch = 25.4;
 // Calls the viewer's change notification however a command ends.
 class ChangeGuard {
 public:
-    explicit ChangeGuard(const std::function<void()>& f) : f_(f) {}
+    explicit ChangeGuard(const std::function<void()>& f) : f_(f) { }
     ~ChangeGuard()
     {
         if (f_)
@@ -38,7 +38,7 @@ std::string folderOf(const std::string& path)
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-} // namespace
+}  // namespace
 
 std::string documentExtension(const std::string& fileName)
 {
@@ -51,7 +51,7 @@ std::string documentExtension(const std::string& fileName)
     return ext;
 }
 
-Viewer::Viewer(ViewerHost* host) : host_(host) {}
+Viewer::Viewer(ViewerHost* host) : host_(host) { }
 
 Viewer::~Viewer() = default;
 
@@ -226,8 +226,10 @@ void Viewer::loadPageLayout(DocStream& s, int32_t& pagesRead, std::string& orien
     s.readFixed(count, sizeof count);
     const int32_t pageTotal = numericField(count, 3);
     pagesRead = pageTotal;
-    const FrameReadContext frames = frameReadContext(
-        state, fontInstalled ? fontInstalled : fonts ? fonts->installedFn() : installedFontCatalogue());
+    const FrameReadContext frames = frameReadContext(state,
+                                                     fontInstalled ? fontInstalled
+                                                         : fonts   ? fonts->installedFn()
+                                                                   : installedFontCatalogue());
     for (int32_t i = 1; i <= pageTotal; ++i) {
         TSurfaceT& page = createnewpage(true);
         uint8_t tag[5];
@@ -533,4 +535,4 @@ ResizeGeometry Viewer::FormResize(int windowWidth, int windowHeight, int scrollB
     return g;
 }
 
-} // namespace vr
+}  // namespace vr

@@ -112,8 +112,8 @@ public:
     void ScrollBar1Change(int position);
     void ScrollBar2Change(int position);
 
-    static ResizeGeometry FormResize(int windowWidth, int windowHeight, int scrollBar1Left,
-                                     int pScrollVWidth, int pScrollVTop, int scrollBar1Height);
+    static ResizeGeometry FormResize(int windowWidth, int windowHeight, int scrollBar1Left, int pScrollVWidth,
+                                     int pScrollVTop, int scrollBar1Height);
 
     // The pixel size of a page from millimetres at the window's resolution.
     int mmToPixels(int32_t mm) const;
@@ -135,4 +135,4 @@ private:
 // characters, upper-cased ("" when the name has no dot after its last separator).
 std::string documentExtension(const std::string& fileName);
 
-} // namespace vr
+}  // namespace vr

@@ -41,4 +41,4 @@ struct FakeDialogs : vr::AppDialogs {
     }
 };
 
-} // namespace vrtest
+}  // namespace vrtest

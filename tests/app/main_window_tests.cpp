@@ -17,8 +17,8 @@
 #include "app/main_window.h"
 #include "app/page_desk.h"
 #include "app/window_printer.h"
-#include "gfx/printer.h"
 #include "fake_dialogs.h"
+#include "gfx/printer.h"
 #include "support/doc_writer.h"
 
 using vrtest::FakeDialogs;
@@ -28,7 +28,7 @@ namespace {
 // A 96-dpi printer whose finished sheets stay with the test.
 class KeptPrinter : public vr::MemoryPrinter {
 public:
-    explicit KeptPrinter(std::vector<QImage>& out) : MemoryPrinter(96), out_(out) {}
+    explicit KeptPrinter(std::vector<QImage>& out) : MemoryPrinter(96), out_(out) { }
     void endDoc() override
     {
         out_ = sheets();
@@ -73,10 +73,7 @@ struct WindowSite {
         viewer.state.DocFileName = path.toStdString();
         window->runCommand([this] { viewer.LoadDocument(); });
     }
-    template <class T> T* child(const char* name) const
-    {
-        return window->findChild<T*>(QString::fromLatin1(name));
-    }
+    template <class T> T* child(const char* name) const { return window->findChild<T*>(QString::fromLatin1(name)); }
     QAction* action(const char* name) const { return child<QAction>(name); }
     QTabBar* tabs() const { return child<QTabBar>("TSCompteurPage"); }
     QStringList tabTexts() const
@@ -99,7 +96,7 @@ void dropUrls(QWidget* target, const QList<QUrl>& urls)
     QApplication::sendEvent(target, &drop);
 }
 
-} // namespace
+}  // namespace
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -110,14 +107,22 @@ private slots:
         QTest::addColumn<QString>("parentName");
         QTest::addColumn<QRect>("geometry");
         QTest::addColumn<QString>("hint");
-        QTest::newRow("OpenBtn") << "OpenBtn" << "SpeedPanel" << QRect(10, 10, 25, 25) << QString();
-        QTest::newRow("SpeedButton14") << "SpeedButton14" << "SpeedPanel" << QRect(37, 10, 25, 25) << "Print current file";
-        QTest::newRow("premierepage") << "premierepage" << "SpeedPanel" << QRect(639, 15, 13, 13) << "First page";
-        QTest::newRow("pageprecedante") << "pageprecedante" << "SpeedPanel" << QRect(652, 15, 13, 13) << "After page";
-        QTest::newRow("pagesuivante") << "pagesuivante" << "SpeedPanel" << QRect(672, 15, 13, 13) << "Next page";
-        QTest::newRow("dernierepage") << "dernierepage" << "SpeedPanel" << QRect(685, 15, 13, 13) << "Last page";
-        QTest::newRow("CBZoom") << "CBZoom" << "StatusBar" << QRect(55, 1, 50, 20) << "Zoom %";
-        QTest::newRow("TSCompteurPage") << "TSCompteurPage" << "StatusBar" << QRect(114, 1, 237, 20) << "Pages number";
+        QTest::newRow("OpenBtn") << "OpenBtn"
+                                 << "SpeedPanel" << QRect(10, 10, 25, 25) << QString();
+        QTest::newRow("SpeedButton14") << "SpeedButton14"
+                                       << "SpeedPanel" << QRect(37, 10, 25, 25) << "Print current file";
+        QTest::newRow("premierepage") << "premierepage"
+                                      << "SpeedPanel" << QRect(639, 15, 13, 13) << "First page";
+        QTest::newRow("pageprecedante") << "pageprecedante"
+                                        << "SpeedPanel" << QRect(652, 15, 13, 13) << "After page";
+        QTest::newRow("pagesuivante") << "pagesuivante"
+                                      << "SpeedPanel" << QRect(672, 15, 13, 13) << "Next page";
+        QTest::newRow("dernierepage") << "dernierepage"
+                                      << "SpeedPanel" << QRect(685, 15, 13, 13) << "Last page";
+        QTest::newRow("CBZoom") << "CBZoom"
+                                << "StatusBar" << QRect(55, 1, 50, 20) << "Zoom %";
+        QTest::newRow("TSCompteurPage") << "TSCompteurPage"
+                                        << "StatusBar" << QRect(114, 1, 237, 20) << "Pages number";
     }
     void controlGeometry()
     {
@@ -233,8 +238,9 @@ private slots:
         QStringList file;
         for (QAction* a : site.child<QMenu>("File1")->actions())
             file << a->objectName() + "|" + a->text() + "|" + a->shortcut().toString(QKeySequence::PortableText);
-        QCOMPARE(file, QStringList({"Open1|&Open|F3", "N2||", "PrintSetup1|Print &Setup|", "Print1|&Print|Ctrl+P",
-                                    "N1||", "Exit1|&Exit|Ctrl+X"}));
+        QCOMPARE(file,
+                 QStringList({"Open1|&Open|F3", "N2||", "PrintSetup1|Print &Setup|", "Print1|&Print|Ctrl+P", "N1||",
+                              "Exit1|&Exit|Ctrl+X"}));
         QVERIFY(site.action("N2")->isSeparator());
         QVERIFY(site.action("N1")->isSeparator());
 
@@ -400,8 +406,8 @@ private slots:
         site.window->show();
         const QString first = site.document("first.VPG", 2);
         const QString second = site.document("second.VPG", 3);
-        dropUrls(site.window.get(), {QUrl("https://example.org/remote.VPG"), QUrl::fromLocalFile(first),
-                                     QUrl::fromLocalFile(second)});
+        dropUrls(site.window.get(),
+                 {QUrl("https://example.org/remote.VPG"), QUrl::fromLocalFile(first), QUrl::fromLocalFile(second)});
         QTRY_COMPARE(site.viewer.state.PageCount, 2);
         QCOMPARE(site.viewer.state.DocFileName, first.toStdString());
         QCOMPARE(site.tabTexts(), QStringList({"1", "2"}));
@@ -457,16 +463,16 @@ private slots:
         const QImage desk = site.window->desk()->grab().toImage();
         const QRgb black = qRgb(0, 0, 0), white = qRgb(255, 255, 255), blue = qRgb(0, 0, 255);
         QCOMPARE(site.window->desk()->shadowRect(), QRect(15, 60, 238, 337));
-        QCOMPARE(desk.pixel(105, 150), white);          // inside the page
-        QCOMPARE(desk.pixel(252, 150), black);          // shadow's last column
-        QCOMPARE(desk.pixel(253, 150), blue);           // desk right of it
-        QCOMPARE(desk.pixel(250, 59), blue);            // above the shadow
+        QCOMPARE(desk.pixel(105, 150), white);  // inside the page
+        QCOMPARE(desk.pixel(252, 150), black);  // shadow's last column
+        QCOMPARE(desk.pixel(253, 150), blue);  // desk right of it
+        QCOMPARE(desk.pixel(250, 59), blue);  // above the shadow
         QCOMPARE(desk.pixel(250, 60), black);
-        QCOMPARE(desk.pixel(14, 390), blue);            // left of the shadow, under the page
+        QCOMPARE(desk.pixel(14, 390), blue);  // left of the shadow, under the page
         QCOMPARE(desk.pixel(15, 390), black);
-        QCOMPARE(desk.pixel(100, 396), black);          // shadow's last row
+        QCOMPARE(desk.pixel(100, 396), black);  // shadow's last row
         QCOMPARE(desk.pixel(100, 397), blue);
-        QCOMPARE(desk.pixel(4, 200), blue);             // left of the page
+        QCOMPARE(desk.pixel(4, 200), blue);  // left of the page
 
         // Repainting an unchanged page reuses its image; a change paints it again.
         const int renders = site.window->desk()->renderCount();

@@ -65,10 +65,13 @@ struct Site {
     void param(const QByteArray& bytes) { writeBytes(program + "QVLParam.PRM", bytes); }
     void paramNaming(const QByteArray& name) { param(char(name.size()) + name); }
     void fontPresent(const QString& name) { writeBytes(fonts + name, "font"); }
-    void bundledFont(const QString& name, const QByteArray& content) { writeBytes(program + "QVLFonts/" + name, content); }
+    void bundledFont(const QString& name, const QByteArray& content)
+    {
+        writeBytes(program + "QVLFonts/" + name, content);
+    }
 };
 
-} // namespace
+}  // namespace
 
 class StartUpTest : public QObject {
     Q_OBJECT

@@ -35,7 +35,7 @@ protected:
     void SetUp() override
     {
         dir = std::filesystem::temp_directory_path() /
-              ("vr_cli_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+            ("vr_cli_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         std::filesystem::create_directories(dir);
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
@@ -43,7 +43,7 @@ protected:
     std::filesystem::path dir;
 };
 
-} // namespace
+}  // namespace
 
 TEST(CommandLineParse, SubcommandsOptionsAndTheWindowArgument)
 {

@@ -20,7 +20,7 @@ std::string convertMessage(const std::string& text)
     return "no error";
 }
 
-} // namespace
+}  // namespace
 
 TEST(StrictInteger, AcceptsBlanksSignAndDigitsOnly)
 {

@@ -73,6 +73,7 @@ TEST(JsonWriter, KeepsKeyOrderAndEscapes)
     w.beginObject();
     w.endObject();
     w.endObject();
-    EXPECT_EQ(w.str(), "{\n  \"b\": 2,\n  \"a\": \"x\\\"\\n\\u0001\",\n  \"list\": [\n    true,\n    null\n  ],\n"
-                       "  \"bytes\": [0, 255],\n  \"empty\": {}\n}\n");
+    EXPECT_EQ(w.str(),
+              "{\n  \"b\": 2,\n  \"a\": \"x\\\"\\n\\u0001\",\n  \"list\": [\n    true,\n    null\n  ],\n"
+              "  \"bytes\": [0, 255],\n  \"empty\": {}\n}\n");
 }

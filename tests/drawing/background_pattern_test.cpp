@@ -15,8 +15,8 @@ namespace vr {
 namespace {
 
 using test::at;
-using test::expectPixels;
 using test::columnText;
+using test::expectPixels;
 using test::rowText;
 
 constexpr Color kBack = rgbColor(10, 20, 30);
@@ -82,8 +82,7 @@ TEST(LinePatterns, HatchingsGridAndDiagonals)
     EXPECT_EQ(rowText(grid, 5, 0, 8, kBack), "#...#...#");
 
     // Rising: t = 0, 3, 6 below W + H = 9, each (t, 0) to (0, t) without its end pixel.
-    EXPECT_EQ(test::marked(render(5, 4, 5, kRed200, 3), kBack),
-              (test::Points{{3, 0}, {2, 1}, {1, 2}, {4, 2}, {3, 3}}));
+    EXPECT_EQ(test::marked(render(5, 4, 5, kRed200, 3), kBack), (test::Points{{3, 0}, {2, 1}, {1, 2}, {4, 2}, {3, 3}}));
     // Falling: t = 9, 6, 3, 0, -3 (while t > -H), each (t, 0) to (t + 4, 4).
     EXPECT_EQ(test::marked(render(5, 4, 6, kRed200, 3), kBack),
               (test::Points{{0, 0}, {3, 0}, {1, 1}, {4, 1}, {2, 2}, {0, 3}, {3, 3}}));
@@ -93,12 +92,13 @@ TEST(RayPattern, AnglesAreWholeRadiansAndEndsCircleRoundWW)
 {
     // Centre (Round(10.5), Round(4.5)) = (10, 4); a = 0, 100, 200, 300 taken as radians, ends
     // (Round(21 + 42 cos a), Round(21 + 42 sin a)); in degrees a = 100 would end at (14, 62).
-    EXPECT_EQ(calls(21, 9, 7, 100, "line"), (std::vector<std::string>{
-                                                "line 10,4 -> 63,21 pen=#c80000 w1 solid copy",
-                                                "line 10,4 -> 57,0 pen=#c80000 w1 solid copy",
-                                                "line 10,4 -> 41,-16 pen=#c80000 w1 solid copy",
-                                                "line 10,4 -> 20,-21 pen=#c80000 w1 solid copy",
-                                            }));
+    EXPECT_EQ(calls(21, 9, 7, 100, "line"),
+              (std::vector<std::string>{
+                  "line 10,4 -> 63,21 pen=#c80000 w1 solid copy",
+                  "line 10,4 -> 57,0 pen=#c80000 w1 solid copy",
+                  "line 10,4 -> 41,-16 pen=#c80000 w1 solid copy",
+                  "line 10,4 -> 20,-21 pen=#c80000 w1 solid copy",
+              }));
     EXPECT_EQ(calls(21, 9, 7, 255, "line").size(), 2u);  // a = 0 and 255
 }
 
@@ -106,18 +106,18 @@ TEST(CirclePatterns, HollowOutlinesInTheirBoxes)
 {
     const std::string tail = " pen=#c80000 w1 solid copy brush=#0a141e clear";
     // Round(W/2), Round(H/2) = (5, 4); r = 1, 3, 5 below H.
-    EXPECT_EQ(calls(10, 7, 9, 2, "ellipse"),
-              (std::vector<std::string>{"ellipse 4,3,6,5" + tail, "ellipse 2,1,8,7" + tail,
-                                        "ellipse 0,-1,10,9" + tail}));
+    EXPECT_EQ(
+        calls(10, 7, 9, 2, "ellipse"),
+        (std::vector<std::string>{"ellipse 4,3,6,5" + tail, "ellipse 2,1,8,7" + tail, "ellipse 0,-1,10,9" + tail}));
     // e = 13 / 5 = 2.6: r = 1 .. 9 below Round(10.4), boxes (r, 0)-(Round(r + 2.6), H).
     const auto tall = calls(13, 5, 10, 1, "ellipse");
     ASSERT_EQ(tall.size(), 9u);
     EXPECT_EQ(tall.front(), "ellipse 1,0,4,5" + tail);
     EXPECT_EQ(tall.back(), "ellipse 9,0,12,5" + tail);
     // Round the top-right corner: r = 1, 3, 5 below 3H.
-    EXPECT_EQ(calls(10, 2, 11, 2, "ellipse"),
-              (std::vector<std::string>{"ellipse 9,-1,11,1" + tail, "ellipse 7,-3,13,3" + tail,
-                                        "ellipse 5,-5,15,5" + tail}));
+    EXPECT_EQ(
+        calls(10, 2, 11, 2, "ellipse"),
+        (std::vector<std::string>{"ellipse 9,-1,11,1" + tail, "ellipse 7,-3,13,3" + tail, "ellipse 5,-5,15,5" + tail}));
 }
 
 TEST(GradientPatterns, NormalisationsStripsAndComponentSteps)
@@ -132,22 +132,31 @@ TEST(GradientPatterns, NormalisationsStripsAndComponentSteps)
     // Round(k * 2.5098) to Round((k + 1) * 2.5098): columns 0-2, 3-4, 5-7, ..., 635-636, 637-639.
     const QImage grey = render(640, 2, 13, rgbColor(128, 128, 128));
     EXPECT_EQ(rowText(grey, 1, 0, 7, rgbColor(2, 2, 2)), "###..###");
-    expectPixels(grey, {{2, 0, rgbColor(1, 1, 1)}, {5, 0, rgbColor(3, 3, 3)}, {636, 1, rgbColor(254, 254, 254)},
-                        {637, 1, kWhite}});
+    expectPixels(
+        grey,
+        {{2, 0, rgbColor(1, 1, 1)}, {5, 0, rgbColor(3, 3, 3)}, {636, 1, rgbColor(254, 254, 254)}, {637, 1, kWhite}});
 
     // Right to left from p = W, columns Round(p - sx) + 1 .. Round(p): 638-640, 636-637, 633-635,
     // 631-632, ..., 1-3; column 0 keeps the back colour.
     expectPixels(render(640, 2, 14, rgbColor(128, 128, 128)),
-                 {{639, 0, rgbColor(1, 1, 1)}, {638, 0, rgbColor(1, 1, 1)}, {637, 0, rgbColor(2, 2, 2)},
-                  {633, 0, rgbColor(3, 3, 3)}, {632, 0, rgbColor(4, 4, 4)}, {1, 1, kWhite}, {0, 1, kBack}});
+                 {{639, 0, rgbColor(1, 1, 1)},
+                  {638, 0, rgbColor(1, 1, 1)},
+                  {637, 0, rgbColor(2, 2, 2)},
+                  {633, 0, rgbColor(3, 3, 3)},
+                  {632, 0, rgbColor(4, 4, 4)},
+                  {1, 1, kWhite},
+                  {0, 1, kBack}});
 }
 
 TEST(GradientPatterns, VerticalWalksAndTheirDivisors)
 {
     // Top to bottom dividing by W = 10: +1 up to 15, then + Round(c / 10): 17, 19, 21, 23, 25,
     // 27 (Round(2.5) = 2), 30.
-    expectPixels(render(10, 255, 16, kRed200), {{3, 14, rgbColor(15, 0, 0)}, {3, 15, rgbColor(17, 0, 0)},
-                                                {9, 20, rgbColor(27, 0, 0)}, {0, 21, rgbColor(30, 0, 0)}});
+    expectPixels(render(10, 255, 16, kRed200),
+                 {{3, 14, rgbColor(15, 0, 0)},
+                  {3, 15, rgbColor(17, 0, 0)},
+                  {9, 20, rgbColor(27, 0, 0)},
+                  {0, 21, rgbColor(30, 0, 0)}});
     // Dividing by H = 255, fully normalised (200, 1, 1): every component + 1 per row.
     expectPixels(render(10, 255, 15, kRed200), {{5, 20, rgbColor(220, 21, 21)}, {5, 60, rgbColor(255, 61, 61)}});
     // Bottom to top: the first strip is row H (off the area), row 0 keeps the back colour.
@@ -160,12 +169,20 @@ TEST(BandPatterns, OffsetsRiseAndFallAndSaturate)
 {
     // (250, 100, 0) fully normalised is (250, 100, 1); red stops rising at 255.
     const Color cp = rgbColor(250, 100, 0);
-    expectPixels(render(20, 2, 19, cp), {{0, 0, rgbColor(250, 100, 1)}, {5, 1, rgbColor(255, 105, 6)},
-                                         {9, 0, rgbColor(255, 109, 10)}, {10, 0, rgbColor(255, 110, 11)},
-                                         {11, 0, rgbColor(254, 109, 10)}, {19, 0, rgbColor(246, 101, 2)}});
-    expectPixels(render(20, 2, 20, cp), {{0, 0, kBack}, {1, 0, rgbColor(255, 109, 10)}, {9, 1, rgbColor(251, 101, 2)},
-                                         {10, 0, rgbColor(250, 100, 1)}, {15, 0, rgbColor(255, 105, 6)},
-                                         {19, 0, rgbColor(255, 109, 10)}});
+    expectPixels(render(20, 2, 19, cp),
+                 {{0, 0, rgbColor(250, 100, 1)},
+                  {5, 1, rgbColor(255, 105, 6)},
+                  {9, 0, rgbColor(255, 109, 10)},
+                  {10, 0, rgbColor(255, 110, 11)},
+                  {11, 0, rgbColor(254, 109, 10)},
+                  {19, 0, rgbColor(246, 101, 2)}});
+    expectPixels(render(20, 2, 20, cp),
+                 {{0, 0, kBack},
+                  {1, 0, rgbColor(255, 109, 10)},
+                  {9, 1, rgbColor(251, 101, 2)},
+                  {10, 0, rgbColor(250, 100, 1)},
+                  {15, 0, rgbColor(255, 105, 6)},
+                  {19, 0, rgbColor(255, 109, 10)}});
     // W = 5: the falling half starts at Round(2.5) = 2.
     expectPixels(render(5, 1, 19, cp), {{2, 0, rgbColor(252, 102, 3)}, {3, 0, rgbColor(251, 101, 2)}});
     expectPixels(render(2, 20, 21, cp), {{1, 11, rgbColor(254, 109, 10)}});
@@ -175,9 +192,16 @@ TEST(BandPatterns, OffsetsRiseAndFallAndSaturate)
 TEST(RampPattern, FirstCycleSpans79ColumnsAndLaterOnes53)
 {
     expectPixels(render(140, 2, 23, kRed200),
-                 {{0, 1, rgbColor(200, 0, 0)}, {25, 1, rgbColor(200, 250, 250)}, {26, 1, rgbColor(0, 255, 0)},
-                  {51, 1, rgbColor(250, 255, 250)}, {52, 1, rgbColor(0, 0, 255)}, {77, 1, rgbColor(250, 250, 255)},
-                  {78, 1, kBack}, {79, 1, rgbColor(0, 255, 0)}, {105, 1, rgbColor(0, 0, 255)}, {131, 1, kBack},
+                 {{0, 1, rgbColor(200, 0, 0)},
+                  {25, 1, rgbColor(200, 250, 250)},
+                  {26, 1, rgbColor(0, 255, 0)},
+                  {51, 1, rgbColor(250, 255, 250)},
+                  {52, 1, rgbColor(0, 0, 255)},
+                  {77, 1, rgbColor(250, 250, 255)},
+                  {78, 1, kBack},
+                  {79, 1, rgbColor(0, 255, 0)},
+                  {105, 1, rgbColor(0, 0, 255)},
+                  {131, 1, kBack},
                   {132, 1, rgbColor(0, 255, 0)}});
     expectPixels(render(79, 1, 23, kRed200), {{77, 0, rgbColor(250, 250, 255)}, {78, 0, kBack}});
 }
@@ -222,5 +246,5 @@ TEST(PatternFaults, WalksAreBoundedByTheCanvas)
     EXPECT_TRUE(test::marked(render(40, 30, 0, kRed200, 1, INT_MAX, INT_MAX), kRed200).empty());
 }
 
-} // namespace
-} // namespace vr
+}  // namespace
+}  // namespace vr

@@ -19,4 +19,4 @@ inline void expectPixels(const QImage& im, std::initializer_list<Px> pixels)
         EXPECT_EQ(at(im, p.x, p.y), p.colour) << "at " << p.x << "," << p.y;
 }
 
-} // namespace vr::test
+}  // namespace vr::test

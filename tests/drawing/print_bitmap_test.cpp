@@ -32,8 +32,13 @@ TEST_F(PrintedSheet, BitmapIsStretchedWithTheRasterOperation)
     four.setPixel(1, 0, toArgb(rgbColor(0, 255, 0)));
     four.setPixel(0, 1, toArgb(kBlue));
     PrintBitmap(printer, four, 10, 20, 40, 40, rop::SrcCopy);
-    expectPixels(sheet(), {{10, 20, rgbColor(255, 0, 0)}, {15, 25, rgbColor(255, 0, 0)}, {45, 25, rgbColor(0, 255, 0)},
-                           {15, 55, kBlue}, {9, 20, kWhite}, {10, 19, kWhite}});
+    expectPixels(sheet(),
+                 {{10, 20, rgbColor(255, 0, 0)},
+                  {15, 25, rgbColor(255, 0, 0)},
+                  {45, 25, rgbColor(0, 255, 0)},
+                  {15, 55, kBlue},
+                  {9, 20, kWhite},
+                  {10, 19, kWhite}});
 
     // SRCAND keeps the bits both have.
     printer.canvas().fillRect(IRect{100, 100, 120, 120}, rgbColor(0x0F, 0xF0, 0xFF));
@@ -83,10 +88,12 @@ TEST_F(PrintedSheet, PictureBackgroundIsStretchedOverTheFrame)
     QImage picture = test::filledImage(2, 1, rgbColor(0xFF, 0xFF, 0x00));
     picture.setPixel(1, 0, toArgb(rgbColor(0x33, 0x33, 0x33)));
     // HasPattern 0: the picture, whatever the record says.
-    PrintFrameBackground(printer, IRect{10, 10, 60, 40}, BackgroundRecord{kBack, kBlue, 1, 0}, 0, 6.25, 6.25,
-                         &picture, rop::SrcAnd);
-    expectPixels(sheet(), {{15, 20, rgbColor(0xF0, 0x0F, 0x00)}, {45, 20, rgbColor(0x30, 0x03, 0x33)},
-                           {45, 45, rgbColor(0xF0, 0x0F, 0xFF)}});
+    PrintFrameBackground(printer, IRect{10, 10, 60, 40}, BackgroundRecord{kBack, kBlue, 1, 0}, 0, 6.25, 6.25, &picture,
+                         rop::SrcAnd);
+    expectPixels(sheet(),
+                 {{15, 20, rgbColor(0xF0, 0x0F, 0x00)},
+                  {45, 20, rgbColor(0x30, 0x03, 0x33)},
+                  {45, 45, rgbColor(0xF0, 0x0F, 0xFF)}});
 
     // A picture 1 pixel wide, or none, prints nothing.
     const QImage thin = test::filledImage(1, 5, kBlue);
@@ -106,5 +113,5 @@ TEST_F(PrintedSheet, EmptyOrAbsurdFramesPrintNoPattern)
     expectPixels(sheet(), {{944, 0, kBlue}});
 }
 
-} // namespace
-} // namespace vr
+}  // namespace
+}  // namespace vr

@@ -101,7 +101,7 @@ protected:
         ASSERT_EQ(s.size(), 1u);
         bar = s[0];
         ASSERT_GE(bar.left(), 2);  // the scan starts at column 2
-        ASSERT_GE(bar.top(), 4);   // room above the stem for the upward lines
+        ASSERT_GE(bar.top(), 4);  // room above the stem for the upward lines
         L = bar.left(), T = bar.top(), R = bar.right(), B = bar.bottom();
     }
     QRect bar;
@@ -207,5 +207,5 @@ TEST_F(TextShadowTest, PrintedShadowFollowsTheScalesAndIsAndedWithTheSheet)
     EXPECT_TRUE(test::marked(screen).empty());
 }
 
-} // namespace
-} // namespace vr
+}  // namespace
+}  // namespace vr

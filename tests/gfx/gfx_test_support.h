@@ -18,7 +18,10 @@ inline QImage filledImage(int w, int h, Color c = kWhite)
     return im;
 }
 
-inline Color at(const QImage& im, int x, int y) { return fromArgb(im.pixel(x, y)); }
+inline Color at(const QImage& im, int x, int y)
+{
+    return fromArgb(im.pixel(x, y));
+}
 
 using Points = std::vector<std::pair<int, int>>;
 
@@ -50,4 +53,4 @@ inline std::string columnText(const QImage& im, int x, int y0, int y1, Color gro
     return s;
 }
 
-} // namespace vr::test
+}  // namespace vr::test

@@ -54,26 +54,33 @@ Lines play(Metafile::Kind kind, const std::vector<uint8_t>& bytes, IRect dest)
     return c.calls;
 }
 
-uint16_t s(int v) { return static_cast<uint16_t>(v); }
+uint16_t s(int v)
+{
+    return static_cast<uint16_t>(v);
+}
 
 TEST(WmfPlayback, WindowMapsOntoDestAndObjectsTakeTheLowestFreeSlot)
 {
     const auto file = wmf(1000, 500, 1000,
                           {
-                              {0x02FA, 0, 20, 0, 0x00FF, 0},       // pen, red, 20 units: slot 0
-                              {0x02FC, 2, 0xFF00, 0, 3},           // green backward hatch: slot 1
-                              {0x012D, 0}, {0x012D, 1},            // select both
-                              {0x041B, 250, 300, 50, 100},         // rectangle 100,50 - 300,250
-                              {0x01F0, 0},                         // delete the pen: slot 0 free
-                              {0x02FC, 0, 0, 0xFF, 0},             // solid blue brush: slot 0
+                              {0x02FA, 0, 20, 0, 0x00FF, 0},  // pen, red, 20 units: slot 0
+                              {0x02FC, 2, 0xFF00, 0, 3},  // green backward hatch: slot 1
                               {0x012D, 0},
-                              {0x001E},                            // save
-                              {0x0104, 7}, {0x0102, 1},            // xor pen, transparent
-                              {0x0418, 500, 1000, 0, 0},           // ellipse over the bounds
-                              {0x0127, s(-1)},                     // restore
-                              {0x0214, 0, 0}, {0x0213, 500, 1000}, // move, line
-                              {0x020B, 100, 200}, {0x020C, 1000, 2000},  // window (200,100) 2000x1000
-                              {0x0325, 2, 200, 100, 2200, 1100},   // polyline corner to corner
+                              {0x012D, 1},  // select both
+                              {0x041B, 250, 300, 50, 100},  // rectangle 100,50 - 300,250
+                              {0x01F0, 0},  // delete the pen: slot 0 free
+                              {0x02FC, 0, 0, 0xFF, 0},  // solid blue brush: slot 0
+                              {0x012D, 0},
+                              {0x001E},  // save
+                              {0x0104, 7},
+                              {0x0102, 1},  // xor pen, transparent
+                              {0x0418, 500, 1000, 0, 0},  // ellipse over the bounds
+                              {0x0127, s(-1)},  // restore
+                              {0x0214, 0, 0},
+                              {0x0213, 500, 1000},  // move, line
+                              {0x020B, 100, 200},
+                              {0x020C, 1000, 2000},  // window (200,100) 2000x1000
+                              {0x0325, 2, 200, 100, 2200, 1100},  // polyline corner to corner
                           });
     EXPECT_EQ(play(Metafile::Kind::Wmf, file, IRect{10, 20, 110, 70}),
               (Lines{
@@ -95,13 +102,15 @@ TEST(WmfPlayback, ClipTextAndBitmaplessBlits)
 {
     const auto file = wmf(100, 100, 96,
                           {
-                              {0x0416, 80, 60, 10, 20},               // intersect clip 20,10 - 60,80
-                              {0x0209, 0x00FF, 0},                     // red text
-                              {0x012E, 24},                            // baseline aligned
-                              {0x0521, 2, 0x6948, 40, 30},             // "Hi" at 30,40
+                              {0x0416, 80, 60, 10, 20},  // intersect clip 20,10 - 60,80
+                              {0x0209, 0x00FF, 0},  // red text
+                              {0x012E, 24},  // baseline aligned
+                              {0x0521, 2, 0x6948, 40, 30},  // "Hi" at 30,40
                               {0x061D, 0x0062, 0x00FF, 10, 10, 5, 5},  // whiteness 5,5 10x10
-                              {0x001E}, {0x0416, 50, 50, 0, 0}, {0x0127, s(-1)},
-                              {0x041F, 0, 0, 2, 1},                    // pixel 1,2 black
+                              {0x001E},
+                              {0x0416, 50, 50, 0, 0},
+                              {0x0127, s(-1)},
+                              {0x041F, 0, 0, 2, 1},  // pixel 1,2 black
                           });
     EXPECT_EQ(play(Metafile::Kind::Wmf, file, IRect{0, 0, 100, 100}),
               (Lines{
@@ -146,12 +155,12 @@ Bytes emfHeader(int w, int h)
 TEST(EmfPlayback, MappingWorldTransformStockObjectsAndSavedState)
 {
     Bytes f = emfHeader(200, 100);
-    f.u32(17).u32(12).u32(8);                 // anisotropic
-    f.u32(9).u32(16).u32(1000).u32(1000);     // window extent
-    f.u32(11).u32(16).u32(100).u32(100);      // viewport extent: 10 units a pixel
-    f.u32(37).u32(12).u32(0x80000004);        // black brush
-    f.u32(37).u32(12).u32(0x80000008);        // null pen
-    f.u32(33).u32(8);                         // save
+    f.u32(17).u32(12).u32(8);  // anisotropic
+    f.u32(9).u32(16).u32(1000).u32(1000);  // window extent
+    f.u32(11).u32(16).u32(100).u32(100);  // viewport extent: 10 units a pixel
+    f.u32(37).u32(12).u32(0x80000004);  // black brush
+    f.u32(37).u32(12).u32(0x80000008);  // null pen
+    f.u32(33).u32(8);  // save
     const float xf[6] = {1, 0, 0, 1, 100, 0};  // move 100 units right
     f.u32(36).u32(36);
     for (const float v : xf) {
@@ -193,13 +202,13 @@ TEST(EmfPlayback, MappingWorldTransformStockObjectsAndSavedState)
 TEST(EmfPlayback, PathsBecomePolygonsAndBadCountsEndThePicture)
 {
     Bytes f = emfHeader(100, 100);
-    f.u32(59).u32(8);                          // begin path
-    f.u32(27).u32(16).u32(10).u32(10);         // move
-    f.u32(54).u32(16).u32(50).u32(10);         // line
+    f.u32(59).u32(8);  // begin path
+    f.u32(27).u32(16).u32(10).u32(10);  // move
+    f.u32(54).u32(16).u32(50).u32(10);  // line
     f.u32(54).u32(16).u32(50).u32(50);
-    f.u32(61).u32(8);                          // close figure
-    f.u32(60).u32(8);                          // end path
-    f.u32(63).u32(8);                          // stroke and fill
+    f.u32(61).u32(8);  // close figure
+    f.u32(60).u32(8);  // end path
+    f.u32(63).u32(8);  // stroke and fill
     f.u32(86).u32(36).u32(0).u32(0).u32(0).u32(0).u32(9999).u16(0).u16(0).u16(5).u16(5);  // count past the record
     f.u32(43).u32(24).u32(0).u32(0).u32(20).u32(20);
     f.u32(14).u32(20).u32(0).u32(0).u32(20);
@@ -234,7 +243,8 @@ TEST(MetafileCorpus, EveryFilePlaysAndTheSoundOnesDrawInsideDest)
                 continue;
             const auto kind = std::string(sub) == "wmf" ? Metafile::Kind::Wmf : Metafile::Kind::Emf;
             auto m = Metafile::parse(kind, readFile(entry.path()));
-            const bool malformed = std::any_of(quiet.begin(), quiet.end(), [&](const std::string& q) { return name.find(q) != std::string::npos; });
+            const bool malformed = std::any_of(quiet.begin(), quiet.end(),
+                                               [&](const std::string& q) { return name.find(q) != std::string::npos; });
             if (!m) {
                 EXPECT_TRUE(malformed) << name;
                 continue;
@@ -258,5 +268,5 @@ TEST(MetafileCorpus, EveryFilePlaysAndTheSoundOnesDrawInsideDest)
     EXPECT_GT(played, 50);
 }
 
-} // namespace
-} // namespace vr
+}  // namespace
+}  // namespace vr

@@ -27,14 +27,18 @@ QImage bmp(const std::string& name)
     return decodeBmp(bytes.data(), bytes.size());
 }
 
-void put32(std::vector<uint8_t>& v, uint32_t x) { v.insert(v.end(), {uint8_t(x), uint8_t(x >> 8), uint8_t(x >> 16), uint8_t(x >> 24)}); }
+void put32(std::vector<uint8_t>& v, uint32_t x)
+{
+    v.insert(v.end(), {uint8_t(x), uint8_t(x >> 8), uint8_t(x >> 16), uint8_t(x >> 24)});
+}
 
 // A 40-byte info header (one plane) followed by `palette` (0x00RRGGBB entries) and `bits`.
 std::vector<uint8_t> dib(int32_t w, int32_t h, uint16_t bpp, uint32_t compression, const std::vector<uint32_t>& palette,
                          const std::vector<uint8_t>& bits)
 {
     std::vector<uint8_t> v;
-    for (uint32_t x : {40u, uint32_t(w), uint32_t(h), 1u | (uint32_t(bpp) << 16), compression, 0u, 0u, 0u, uint32_t(palette.size()), 0u})
+    for (uint32_t x : {40u, uint32_t(w), uint32_t(h), 1u | (uint32_t(bpp) << 16), compression, 0u, 0u, 0u,
+                       uint32_t(palette.size()), 0u})
         put32(v, x);
     for (uint32_t c : palette)
         put32(v, c);
@@ -42,18 +46,21 @@ std::vector<uint8_t> dib(int32_t w, int32_t h, uint16_t bpp, uint32_t compressio
     return v;
 }
 
-QImage decode(const std::vector<uint8_t>& v) { return decodeDib(v.data(), v.size()); }
+QImage decode(const std::vector<uint8_t>& v)
+{
+    return decodeDib(v.data(), v.size());
+}
 
 bool samePixels(const QImage& a, const QImage& b)
 {
     return a.size() == b.size() && a.convertToFormat(QImage::Format_RGB32) == b.convertToFormat(QImage::Format_RGB32);
 }
 
-#define SKIP_WITHOUT_CORPUS() \
-    if (!fs::is_directory(kBmpDir)) \
+#define SKIP_WITHOUT_CORPUS()                                                                                          \
+    if (!fs::is_directory(kBmpDir))                                                                                    \
     GTEST_SKIP() << "BMP corpus not found at " << kBmpDir
 
-} // namespace
+}  // namespace
 
 TEST(BmpSuite, GoodFilesDecodeToTheirSizesAndAgreeAcrossEncodings)
 {
@@ -63,21 +70,22 @@ TEST(BmpSuite, GoodFilesDecodeToTheirSizesAndAgreeAcrossEncodings)
         QImage im;
         ASSERT_NO_THROW(im = bmp("g/" + name)) << name;
         const QSize expected = name == "pal8nonsquare.bmp" ? QSize(127, 32)
-                               : name == "pal8w124.bmp"    ? QSize(124, 61)
-                               : name == "pal8w125.bmp"    ? QSize(125, 62)
-                               : name == "pal8w126.bmp"    ? QSize(126, 63)
+            : name == "pal8w124.bmp"                       ? QSize(124, 61)
+            : name == "pal8w125.bmp"                       ? QSize(125, 62)
+            : name == "pal8w126.bmp"                       ? QSize(126, 63)
                                                            : QSize(127, 64);
         EXPECT_EQ(im.size(), expected) << name;
     }
     // The same picture in other headers, row orders, compressions and channel layouts.
     const QImage pal8 = bmp("g/pal8.bmp");
-    for (const char* same : {"g/pal8-0.bmp", "g/pal8topdown.bmp", "g/pal8rle.bmp", "g/pal8os2.bmp", "g/pal8v4.bmp",
-                             "g/pal8v5.bmp", "q/pal8os2v2.bmp", "q/pal8os2v2-16.bmp", "q/pal8os2sp.bmp", "q/pal8offs.bmp",
-                             "q/pal8oversizepal.bmp"})
+    for (const char* same :
+         {"g/pal8-0.bmp", "g/pal8topdown.bmp", "g/pal8rle.bmp", "g/pal8os2.bmp", "g/pal8v4.bmp", "g/pal8v5.bmp",
+          "q/pal8os2v2.bmp", "q/pal8os2v2-16.bmp", "q/pal8os2sp.bmp", "q/pal8offs.bmp", "q/pal8oversizepal.bmp"})
         EXPECT_TRUE(samePixels(pal8, bmp(same))) << same;
     EXPECT_TRUE(samePixels(bmp("g/pal4.bmp"), bmp("g/pal4rle.bmp")));
     const QImage rgb24 = bmp("g/rgb24.bmp");
-    for (const char* same : {"g/rgb24pal.bmp", "g/rgb32.bmp", "g/rgb32bf.bmp", "g/rgb32bfdef.bmp", "q/rgb32-xbgr.bmp", "q/rgb32h52.bmp"})
+    for (const char* same :
+         {"g/rgb24pal.bmp", "g/rgb32.bmp", "g/rgb32bf.bmp", "g/rgb32bfdef.bmp", "q/rgb32-xbgr.bmp", "q/rgb32h52.bmp"})
         EXPECT_TRUE(samePixels(rgb24, bmp(same))) << same;
     EXPECT_TRUE(samePixels(bmp("g/rgb16.bmp"), bmp("g/rgb16bfdef.bmp")));
     EXPECT_TRUE(samePixels(bmp("g/rgb16-565.bmp"), bmp("g/rgb16-565pal.bmp")));
@@ -108,7 +116,8 @@ TEST(BmpSuite, BadAndQuestionableFilesNeverCrash)
             }
         }
     }
-    for (const char* name : {"b/badbitcount.bmp", "b/badplanes.bmp", "b/reallybig.bmp", "b/rletopdown.bmp", "b/shortfile.bmp"})
+    for (const char* name :
+         {"b/badbitcount.bmp", "b/badplanes.bmp", "b/reallybig.bmp", "b/rletopdown.bmp", "b/shortfile.bmp"})
         EXPECT_THROW(bmp(name), GraphicError) << name;
 }
 

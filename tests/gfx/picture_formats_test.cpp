@@ -40,13 +40,12 @@ QImage gif(const std::string& name)
     return decodeGif(bytes.data(), bytes.size());
 }
 
-#define SKIP_WITHOUT(dir) \
-    if (!fs::is_directory(kCorpus / dir)) \
+#define SKIP_WITHOUT(dir)                                                                                              \
+    if (!fs::is_directory(kCorpus / dir))                                                                              \
     GTEST_SKIP() << "corpus folder not found: " << (kCorpus / dir)
 
 // Every file of a folder through a decoder: an image or GraphicError, nothing else.
-template <typename Decode>
-void decodeAllOrFail(const std::string& dir, const std::string& ext, Decode decode)
+template <typename Decode> void decodeAllOrFail(const std::string& dir, const std::string& ext, Decode decode)
 {
     for (const auto& e : fs::directory_iterator(kCorpus / dir)) {
         if (e.path().extension() != ext)
@@ -71,13 +70,13 @@ QImage djpeg(const fs::path& file, const QStringList& options)
     return QImage::fromData(p.readAllStandardOutput(), "PPM").convertToFormat(QImage::Format_RGB32);
 }
 
-} // namespace
+}  // namespace
 
 TEST(IcoDecode, LargestImageWithItsTransparency)
 {
     SKIP_WITHOUT("ico");
     EXPECT_EQ(ico("pillow_hopper_256x256.ico").size(), QSize(256, 256));
-    EXPECT_EQ(ico("pillow_pillow.ico").size(), QSize(256, 256));          // PNG entries
+    EXPECT_EQ(ico("pillow_pillow.ico").size(), QSize(256, 256));  // PNG entries
     EXPECT_EQ(ico("shareaza_Shareaza.ico").size(), QSize(48, 48));
     // 24-bit colours with an AND mask: the arrow is opaque black, around it is transparent.
     const QImage arrow = ico("shareaza_UpDownArrow.ico");
@@ -104,7 +103,8 @@ TEST(GifDecode, FirstFrameTransparencyAndInterlace)
     const QImage plain = gif("giflib_treescap.gif");
     EXPECT_EQ(plain.size(), QSize(40, 40));
     EXPECT_TRUE(plain == gif("giflib_treescap-interlaced.gif"));
-    for (const char* bad : {"libnsgif_afl_000002.gif", "libnsgif_lzwoob.gif", "pillow_decompression_bomb.gif", "pillow_zero_width.gif"})
+    for (const char* bad :
+         {"libnsgif_afl_000002.gif", "libnsgif_lzwoob.gif", "pillow_decompression_bomb.gif", "pillow_zero_width.gif"})
         EXPECT_THROW(gif(bad), GraphicError) << bad;
     decodeAllOrFail("gif", ".gif", decodeGif);
 
@@ -191,7 +191,7 @@ struct ScratchFiles {
     }
 };
 
-} // namespace
+}  // namespace
 
 TEST(PictureLoad, ExtensionChoosesTheKindAndBadDataIsAnInvalidGraphic)
 {
@@ -227,8 +227,9 @@ TEST(PictureLoad, DrawStretchesTheWholeImageAndJpegDecodesPerOutput)
     Picture::loadFile(f.copy("bmp/g/pal8.bmp", "a.bmp")).draw(canvas, IRect{10, 20, 300, 100});
     Picture::loadFile(f.copy("gif/giflib_x-trans.gif", "b.gif")).draw(canvas, IRect{0, 0, 50, 50});
     Picture().draw(canvas, IRect{0, 0, 50, 50});
-    EXPECT_EQ(canvas.calls, (std::vector<std::string>{"stretchblt 10,20,300,100 from 127x64 0,0,127,64 rop=00cc0020",
-                                                       "stretchblt 0,0,50,50 from 100x100 0,0,100,100 rop=00cc0020"}));
+    EXPECT_EQ(canvas.calls,
+              (std::vector<std::string>{"stretchblt 10,20,300,100 from 127x64 0,0,127,64 rop=00cc0020",
+                                        "stretchblt 0,0,50,50 from 100x100 0,0,100,100 rop=00cc0020"}));
 
     const Picture jpeg = Picture::loadFile(f.copy("jpeg/libjpeg-turbo_testorig.jpg", "c.jpg"));
     const QImage screen = jpeg.image(JpegOutput::Rgb24);

@@ -90,5 +90,5 @@ TEST(MemoryPrinter, RefusesUnusableSizes)
     EXPECT_THROW(MemoryPrinter(1200, 1e9, 10.0), std::invalid_argument);
 }
 
-} // namespace
-} // namespace vr
+}  // namespace
+}  // namespace vr

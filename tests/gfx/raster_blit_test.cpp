@@ -121,5 +121,5 @@ TEST(PatBlt, HatchOnTheBackgroundColourAndDestinationOperations)
     EXPECT_EQ(at(im, 3, 6), kWhite);
 }
 
-} // namespace
-} // namespace vr
+}  // namespace
+}  // namespace vr

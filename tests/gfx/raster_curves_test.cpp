@@ -156,7 +156,8 @@ TEST(Polygon, TopLeftCornersInsideAndTheOutlineOnTheVertices)
 
 TEST(Polygon, AlternateLeavesNestedHolesWindingFillsThem)
 {
-    const std::vector<std::vector<IPoint>> squares{{{0, 0}, {10, 0}, {10, 10}, {0, 10}}, {{3, 3}, {7, 3}, {7, 7}, {3, 7}}};
+    const std::vector<std::vector<IPoint>> squares{{{0, 0}, {10, 0}, {10, 10}, {0, 10}},
+                                                   {{3, 3}, {7, 3}, {7, 7}, {3, 7}}};
     QImage alt = filledImage(12, 12), wind = filledImage(12, 12);
     RasterCanvas a(alt), w(wind);
     for (RasterCanvas* c : {&a, &w}) {
@@ -245,5 +246,5 @@ TEST(PatternBrush, TiledFromTheDeviceOriginInItsOwnColours)
     EXPECT_EQ(at(im, 0, 0), kWhite);
 }
 
-} // namespace
-} // namespace vr
+}  // namespace
+}  // namespace vr

@@ -88,7 +88,7 @@ TEST(ThinLine, ExactHalfwayTakesUpperOrLeftPixelInEveryDirection)
 
 TEST(ThinLine, BackwardsCoversTheSamePixelsWithEndsSwapped)
 {
-    const int segs[][4] = {{0, 0, 37, 11}, {3, 30, 35, 2}, {5, 1, 14, 38}, {30, 3, 2, 39},
+    const int segs[][4] = {{0, 0, 37, 11},  {3, 30, 35, 2},  {5, 1, 14, 38}, {30, 3, 2, 39},
                            {1, 20, 39, 21}, {10, 0, 13, 39}, {0, 0, 39, 26}, {2, 2, 30, 16}};
     for (const auto& s : segs) {
         Points forward = drawLine(s[0], s[1], s[2], s[3]);
@@ -220,7 +220,7 @@ TEST(LineClipping, ClippedLineKeepsTheUnclippedPixels)
     // The same segments drawn whole on a large image and through a small clip must agree on
     // every pixel inside the clip.
     const int segs[][4] = {{-1000, -37, 1200, 523}, {37, -900, 12, 700}, {-50, 90, 300, -20},
-                           {200, 10, -200, 11},    {5, 5, 60, 60},     {-7, -3, 13, 91}};
+                           {200, 10, -200, 11},     {5, 5, 60, 60},      {-7, -3, 13, 91}};
     for (const PenStyle style : {PenStyle::Solid, PenStyle::DashDotDot}) {
         for (const auto& s : segs) {
             QImage whole = filledImage(2600, 1700);
@@ -241,8 +241,8 @@ TEST(LineClipping, ClippedLineKeepsTheUnclippedPixels)
                 for (int x = 0; x < 60; ++x) {
                     const bool inside = x >= 7 && x < 53 && y >= 4 && y < 41;
                     const Color want = inside ? at(whole, x + 1100, y + 1000) : kWhite;
-                    ASSERT_EQ(at(part, x, y), want) << s[0] << "," << s[1] << " -> " << s[2] << "," << s[3]
-                                                    << " at " << x << "," << y;
+                    ASSERT_EQ(at(part, x, y), want)
+                        << s[0] << "," << s[1] << " -> " << s[2] << "," << s[3] << " at " << x << "," << y;
                 }
         }
     }
@@ -284,5 +284,5 @@ TEST(LineClipping, FarCoordinatesFinishQuicklyAndLandExactly)
     EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), 2000);
 }
 
-} // namespace
-} // namespace vr
+}  // namespace
+}  // namespace vr

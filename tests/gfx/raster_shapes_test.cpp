@@ -171,13 +171,20 @@ bool hatchExpected(BrushStyle s, int x, int y)
     const int cx = x % 8, cy = y % 8;
     const bool fwd = cx == cy, back = cx + cy == 7;
     switch (s) {
-    case BrushStyle::Horizontal: return cy == 3;
-    case BrushStyle::Vertical: return cx == 4;
-    case BrushStyle::FDiagonal: return fwd;
-    case BrushStyle::BDiagonal: return back;
-    case BrushStyle::Cross: return cy == 3 || cx == 4;
-    case BrushStyle::DiagCross: return fwd || back;
-    default: return true;
+    case BrushStyle::Horizontal:
+        return cy == 3;
+    case BrushStyle::Vertical:
+        return cx == 4;
+    case BrushStyle::FDiagonal:
+        return fwd;
+    case BrushStyle::BDiagonal:
+        return back;
+    case BrushStyle::Cross:
+        return cy == 3 || cx == 4;
+    case BrushStyle::DiagCross:
+        return fwd || back;
+    default:
+        return true;
     }
 }
 
@@ -369,5 +376,5 @@ TEST(Text, SizeFollowsTheCanvasResolutionAndTheClip)
     cc.textOut(INT_MAX, 0, "HHHH");
 }
 
-} // namespace
-} // namespace vr
+}  // namespace
+}  // namespace vr

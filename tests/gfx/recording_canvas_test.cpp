@@ -23,12 +23,13 @@ TEST(RecordingCanvas, LinesAndRectanglesCarryPenAndBrush)
     c.pen.style = PenStyle::InsideFrame;
     c.brush.style = BrushStyle::Clear;
     c.rectangle(IRect{5, 6, 7, 8});
-    EXPECT_EQ(c.calls, (Lines{
-                           "line 10,20 -> 30,40 pen=#ff0000 w1 solid notxor",
-                           "line 30,40 -> 30,40 pen=#ff0000 w1 solid notxor",
-                           "rectangle 1,2,3,4 pen=#563412 w3 dashdotdot copy brush=#0000ff bdiagonal",
-                           "rectangle 5,6,7,8 pen=#563412 w3 insideframe copy brush=#0000ff clear",
-                       }));
+    EXPECT_EQ(c.calls,
+              (Lines{
+                  "line 10,20 -> 30,40 pen=#ff0000 w1 solid notxor",
+                  "line 30,40 -> 30,40 pen=#ff0000 w1 solid notxor",
+                  "rectangle 1,2,3,4 pen=#563412 w3 dashdotdot copy brush=#0000ff bdiagonal",
+                  "rectangle 5,6,7,8 pen=#563412 w3 insideframe copy brush=#0000ff clear",
+              }));
 }
 
 TEST(RecordingCanvas, OriginAppliesToEveryCoordinateAndRestoreBringsItBack)
@@ -45,16 +46,17 @@ TEST(RecordingCanvas, OriginAppliesToEveryCoordinateAndRestoreBringsItBack)
     c.restore();
     c.setPixel(3, 4, 0);
     EXPECT_EQ(c.pen.style, PenStyle::Solid);
-    EXPECT_EQ(c.calls, (Lines{
-                           "save",
-                           "translate 100,-5",
-                           "clip 100,-5,110,5",
-                           "fillrect 101,-4,102,-3 #00ff00",
-                           "line 100,-5 -> 0,0 pen=#000000 w1 null copy",
-                           "setpixel 103,-1 #efcdab",
-                           "restore",
-                           "setpixel 3,4 #000000",
-                       }));
+    EXPECT_EQ(c.calls,
+              (Lines{
+                  "save",
+                  "translate 100,-5",
+                  "clip 100,-5,110,5",
+                  "fillrect 101,-4,102,-3 #00ff00",
+                  "line 100,-5 -> 0,0 pen=#000000 w1 null copy",
+                  "setpixel 103,-1 #efcdab",
+                  "restore",
+                  "setpixel 3,4 #000000",
+              }));
 }
 
 TEST(RecordingCanvas, TextIsQuotedWithItsFontAndMeasuredEightPixelsABye)
@@ -63,10 +65,11 @@ TEST(RecordingCanvas, TextIsQuotedWithItsFontAndMeasuredEightPixelsABye)
     c.font = FontSpec{"QV_Hazel", 14, 5, 0x0080FF};
     c.textOut(7, 8, std::string("a\"b\\c\xe9\n", 7));
     c.textOut(0, 0, std::string("\0x", 2));
-    EXPECT_EQ(c.calls, (Lines{
-                           "text 7,8 font=QV_Hazel/14/5 #ff8000 \"a\\\"b\\\\c\\xe9\\x0a\"",
-                           "text 0,0 font=QV_Hazel/14/5 #ff8000 \"\\x00x\"",
-                       }));
+    EXPECT_EQ(c.calls,
+              (Lines{
+                  "text 7,8 font=QV_Hazel/14/5 #ff8000 \"a\\\"b\\\\c\\xe9\\x0a\"",
+                  "text 0,0 font=QV_Hazel/14/5 #ff8000 \"\\x00x\"",
+              }));
     EXPECT_EQ(c.textWidth("abc"), 24);
     EXPECT_EQ(c.textWidth(""), 0);
     EXPECT_EQ(c.pixel(5, 5), kWhite);
@@ -92,18 +95,19 @@ TEST(RecordingCanvas, CurvesPolygonsBlitsAndStateFlagsWhenNotDefault)
     c.stretchBlt(IRect{0, 0, -10, 10}, QImage(4, 3, QImage::Format_RGB32), IRect{0, 0, 4, 3}, rop::SrcCopy);
     c.stretchBlt(IRect{0, 0, 10, 10}, QImage(4, 3, QImage::Format_RGB32), IRect{0, 0, 4, 3}, rop::MergeCopy);
     c.patBlt(IRect{0, 0, 5, 5}, rop::PatInvert);
-    EXPECT_EQ(c.calls, (Lines{
-                           "translate 1,2",
-                           "roundrect 1,2,11,10 4,3 pen=#000000 w1 solid r2_7 brush=#ffffff solid",
-                           "polypolygon 1,2 5,2 1,6 | 6,7 7,8 pen=#ff0000 w1 dot copy opaque=#808080 brush=#00ff00 cross "
-                           "opaque=#808080 winding",
-                           "pie 1,2,21,22 31,12 11,-3 pen=#ff0000 w1 dot copy opaque=#808080 brush=#00ff00 cross "
-                           "opaque=#808080",
-                           "stretchblt 1,2,-9,12 from 4x3 0,0,4,3 rop=00cc0020",
-                           "stretchblt 1,2,11,12 from 4x3 0,0,4,3 rop=00c000ca brush=#000000 pattern 8x4",
-                           "patblt 1,2,6,7 rop=005a0049 brush=#000000 pattern 8x4",
-                       }));
+    EXPECT_EQ(c.calls,
+              (Lines{
+                  "translate 1,2",
+                  "roundrect 1,2,11,10 4,3 pen=#000000 w1 solid r2_7 brush=#ffffff solid",
+                  "polypolygon 1,2 5,2 1,6 | 6,7 7,8 pen=#ff0000 w1 dot copy opaque=#808080 brush=#00ff00 cross "
+                  "opaque=#808080 winding",
+                  "pie 1,2,21,22 31,12 11,-3 pen=#ff0000 w1 dot copy opaque=#808080 brush=#00ff00 cross "
+                  "opaque=#808080",
+                  "stretchblt 1,2,-9,12 from 4x3 0,0,4,3 rop=00cc0020",
+                  "stretchblt 1,2,11,12 from 4x3 0,0,4,3 rop=00c000ca brush=#000000 pattern 8x4",
+                  "patblt 1,2,6,7 rop=005a0049 brush=#000000 pattern 8x4",
+              }));
 }
 
-} // namespace
-} // namespace vr
+}  // namespace
+}  // namespace vr

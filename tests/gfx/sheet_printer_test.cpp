@@ -33,11 +33,11 @@ using test::marked;
 
 class RecordingPrinter : public PaperSheetPrinter {
 public:
-    RecordingPrinter(int dpi, double w, double h) : PaperSheetPrinter(dpi, w, h) {}
+    RecordingPrinter(int dpi, double w, double h) : PaperSheetPrinter(dpi, w, h) { }
 
     std::vector<std::string> events;
     std::vector<const uchar*> buffers;  // the image memory of each emitted sheet
-    std::vector<QImage> kept;           // shallow copies of the emitted sheets, when keep is set
+    std::vector<QImage> kept;  // shallow copies of the emitted sheets, when keep is set
     bool keep = false;
     bool failStart = false;
     int failOnSheet = 0;
@@ -221,12 +221,12 @@ TEST(SheetScan, BlackAndWhiteIsOneBitPerPixel)
 TEST(SheetScan, OtherPixelsGoInBands)
 {
     QImage sheet = test::filledImage(40, 60);
-    sheet.setPixel(5, 2, 0xFF808080u);   // grey
+    sheet.setPixel(5, 2, 0xFF808080u);  // grey
     sheet.setPixel(30, 4, 0xFF202020u);  // grey, 1 row gap: same band
-    sheet.setPixel(10, 20, 0xFFFF0000u); // red, 15 rows on: a new band
-    sheet.setPixel(12, 29, 0xFF000000u); // black is not banded
+    sheet.setPixel(10, 20, 0xFFFF0000u);  // red, 15 rows on: a new band
+    sheet.setPixel(12, 29, 0xFF000000u);  // black is not banded
     sheet.setPixel(11, 29, 0xFF010101u);
-    sheet.setPixel(39, 59, 0xFFFEFEFFu); // not quite white, not grey
+    sheet.setPixel(39, 59, 0xFFFEFEFFu);  // not quite white, not grey
     std::vector<uchar> bits;
     const SheetContent c = scanSheet(sheet, bits);
     EXPECT_FALSE(c.blackAndWhite());
@@ -313,7 +313,7 @@ TEST(PngSheetPrinter, ReportsAFileItCannotWrite)
 // Printing to PDF files through Qt
 
 struct PdfPages {
-    int count = 0;            // the page tree's /Count
+    int count = 0;  // the page tree's /Count
     std::vector<QSizeF> sizes;  // each page's media box, in points
 };
 
@@ -374,7 +374,10 @@ void expectPages(const QString& path, int count, QSizeF points)
     }
 }
 
-QString pdftoppm() { return QStandardPaths::findExecutable(QStringLiteral("pdftoppm")); }
+QString pdftoppm()
+{
+    return QStandardPaths::findExecutable(QStringLiteral("pdftoppm"));
+}
 
 // One page of a PDF file rendered by pdftoppm, one pixel per dot of a `dpi` device, as
 // Format_RGB32. Poppler's raster output (Splash) cannot show an image exactly at one image pixel
@@ -385,8 +388,9 @@ QImage renderPage(const QString& pdf, int page, int dpi, const QString& workDir)
 {
     const QString prefix = workDir + QStringLiteral("/render");
     QProcess run;
-    run.start(pdftoppm(), {QStringLiteral("-r"), QString::number(4 * dpi), QStringLiteral("-f"), QString::number(page),
-                           QStringLiteral("-l"), QString::number(page), QStringLiteral("-singlefile"), pdf, prefix});
+    run.start(pdftoppm(),
+              {QStringLiteral("-r"), QString::number(4 * dpi), QStringLiteral("-f"), QString::number(page),
+               QStringLiteral("-l"), QString::number(page), QStringLiteral("-singlefile"), pdf, prefix});
     if (!run.waitForFinished(120000) || run.exitCode() != 0)
         return QImage();
     const QImage big = QImage(prefix + QStringLiteral(".ppm")).convertToFormat(QImage::Format_RGB32);
@@ -617,7 +621,9 @@ TEST_F(QtPrinterPdf, ColourSheetsComeBackExact)
         for (int y = h / 3; y < h / 2; ++y)
             for (int x = 40; x < w - 40; ++x)
                 if ((x + y) % 3 != 0)
-                    c.setPixel(x, y, rgbColor(static_cast<uint8_t>(x), static_cast<uint8_t>(y * 3), static_cast<uint8_t>(x ^ y)));
+                    c.setPixel(
+                        x, y,
+                        rgbColor(static_cast<uint8_t>(x), static_cast<uint8_t>(y * 3), static_cast<uint8_t>(x ^ y)));
         c.fillRect(IRect{w - 30, h - 20, w, h}, 0xFF0000);
         device.newPage();
         // A sheet with colour and no black at all.
@@ -649,5 +655,5 @@ TEST(SystemPrinters, NamesAndLookups)
     }
 }
 
-} // namespace
-} // namespace vr
+}  // namespace
+}  // namespace vr

@@ -105,7 +105,8 @@ TEST(GlyphText, OpaqueCellUnderlineAndTurnedText)
     // The underline crosses the whole width below the baseline.
     bool underlined = false;
     for (int y = 10 + c.textMetrics().ascent + 1; y < 10 + h; ++y)
-        underlined = underlined || test::rowText(im, y, 10, 10 + w - 1, kBlack) == std::string(static_cast<size_t>(w), '#');
+        underlined =
+            underlined || test::rowText(im, y, 10, 10 + w - 1, kBlack) == std::string(static_cast<size_t>(w), '#');
     EXPECT_TRUE(underlined);
 
     // 90 degrees anticlockwise about the top-left corner: the text runs upwards from (x, y).
@@ -195,5 +196,5 @@ TEST(GlyphText, AMissingFaceFallsBackToTheFixedFamily)
     EXPECT_FALSE(drawn("QV_NotOnThisMachine", 14, "Same") == drawn("DejaVu Serif", 14, "Same"));
 }
 
-} // namespace
-} // namespace vr
+}  // namespace
+}  // namespace vr

@@ -21,7 +21,7 @@ protected:
     void SetUp() override
     {
         dir = std::filesystem::temp_directory_path() /
-              ("vr_image_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+            ("vr_image_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         std::filesystem::create_directories(dir / "app");
         std::filesystem::create_directories(dir / "doc");
         folders = PictureFolders{(dir / "app").string() + "/", (dir / "doc").string() + "/"};
@@ -51,13 +51,21 @@ Bytes withBytes(Bytes record, const Bytes& more)
     return record;
 }
 
-} // namespace
+}  // namespace
 
 TEST_F(ImageTest, RecordFieldsLayerCodesAndSizing)
 {
     ImageRec r;
-    r.left = "5"; r.top = "6"; r.width = "70"; r.height = "80";
-    r.layer = "3"; r.bottom = "1"; r.right = "0"; r.top_ = "9"; r.borderWidth = "4"; r.borderColor = "255";
+    r.left = "5";
+    r.top = "6";
+    r.width = "70";
+    r.height = "80";
+    r.layer = "3";
+    r.bottom = "1";
+    r.right = "0";
+    r.top_ = "9";
+    r.borderWidth = "4";
+    r.borderColor = "255";
     r.sizing = "3";
     size_t consumed = 0;
     TDImage& img = read(withBytes(vrtest::imageRecord(r), {0x77}), &consumed);
@@ -159,7 +167,10 @@ TEST_F(ImageTest, PaintStretchesCentresOrKeepsTheNaturalSize)
 {
     const Bytes bmp = vrtest::bmpFile(4, 2, 0x0000FF);
     ImageRec r;
-    r.left = "10"; r.top = "10"; r.width = "20"; r.height = "10";
+    r.left = "10";
+    r.top = "10";
+    r.width = "20";
+    r.height = "10";
     r.imageSize = std::to_string(bmp.size());
     auto paintWith = [&](const std::string& sizing) {
         r.sizing = sizing;
@@ -185,8 +196,13 @@ TEST_F(ImageTest, PrintInsetsThePictureByTwiceHalfThePrinterPen)
 {
     const Bytes bmp = vrtest::bmpFile(4, 4, 0x0000FF);
     ImageRec r;
-    r.left = "16"; r.top = "16"; r.width = "32"; r.height = "16";
-    r.layer = "1"; r.borderWidth = "1"; r.imageSize = std::to_string(bmp.size());
+    r.left = "16";
+    r.top = "16";
+    r.width = "32";
+    r.height = "16";
+    r.layer = "1";
+    r.borderWidth = "1";
+    r.imageSize = std::to_string(bmp.size());
     TDImage& img = read(withBytes(vrtest::imageRecord(r), bmp));
     MemoryPrinter printer(600, 20, 20);
     printer.beginDoc();

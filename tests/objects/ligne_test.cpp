@@ -11,7 +11,10 @@ using vrtest::LineRec;
 
 namespace {
 
-TLigne loaderLine() { return TLigne(1, 1, 2, 2, 0, 1, 0, 0); }
+TLigne loaderLine()
+{
+    return TLigne(1, 1, 2, 2, 0, 1, 0, 0);
+}
 
 TLigne readLine(const vrtest::Bytes& rec, size_t* consumed = nullptr)
 {
@@ -30,7 +33,7 @@ std::vector<std::string> drawn(TLigne& l, double zoom = 1.0)
     return c.calls;
 }
 
-} // namespace
+}  // namespace
 
 TEST(LineRecord, ReadsTheThirtyEightBytesInFieldOrder)
 {
@@ -113,11 +116,12 @@ TEST(LineDraw, NotXorPenAndTheSegmentAtStoredPoints)
 TEST(LineDraw, VerticalLineHeadTiltsOnePixelRight)
 {
     TLigne l(100, 100, 100, 200, 0, 1, 0, 3);
-    EXPECT_EQ(drawn(l), (std::vector<std::string>{
-                            "line 100,100 -> 100,200 pen=#000000 w1 solid notxor",
-                            "line 101,200 -> 95,186 pen=#000000 w1 solid notxor",
-                            "line 101,200 -> 106,186 pen=#000000 w1 solid notxor",
-                        }));
+    EXPECT_EQ(drawn(l),
+              (std::vector<std::string>{
+                  "line 100,100 -> 100,200 pen=#000000 w1 solid notxor",
+                  "line 101,200 -> 95,186 pen=#000000 w1 solid notxor",
+                  "line 101,200 -> 106,186 pen=#000000 w1 solid notxor",
+              }));
 }
 
 TEST(LineDraw, CoincidentPointsPointBothBarbsLeft)
@@ -132,13 +136,14 @@ TEST(LineDraw, CoincidentPointsPointBothBarbsLeft)
 TEST(LineDraw, ArrowKindsChooseTheirTips)
 {
     TLigne both(100, 50, 200, 150, 0, 3, 0, 1);
-    EXPECT_EQ(drawn(both), (std::vector<std::string>{
-                               "line 100,50 -> 200,150 pen=#000000 w3 solid notxor",
-                               "line 200,150 -> 184,144 pen=#000000 w3 solid notxor",
-                               "line 200,150 -> 194,134 pen=#000000 w3 solid notxor",
-                               "line 100,50 -> 116,56 pen=#000000 w3 solid notxor",
-                               "line 100,50 -> 106,66 pen=#000000 w3 solid notxor",
-                           }));
+    EXPECT_EQ(drawn(both),
+              (std::vector<std::string>{
+                  "line 100,50 -> 200,150 pen=#000000 w3 solid notxor",
+                  "line 200,150 -> 184,144 pen=#000000 w3 solid notxor",
+                  "line 200,150 -> 194,134 pen=#000000 w3 solid notxor",
+                  "line 100,50 -> 116,56 pen=#000000 w3 solid notxor",
+                  "line 100,50 -> 106,66 pen=#000000 w3 solid notxor",
+              }));
     TLigne first(110, 100, 10, 100, 0, 1, 0, 2);  // tip at the first point, heading left
     EXPECT_EQ(drawn(first)[1], "line 110,100 -> 96,106 pen=#000000 w1 solid notxor");
     TLigne upRight(10, 100, 110, 0, 0, 1, 0, 3);  // dx > 0, dy < 0
@@ -164,11 +169,12 @@ TEST(LinePrint, ScaledPointsWidthsAndBarbs)
     wide.Print(c, 4, 4);
     TLigne zero(1, 1, 3, 3, 0, 0, 0, 0);
     zero.Print(c, 6.25, 6.25);
-    EXPECT_EQ(c.calls, (std::vector<std::string>{
-                           "line 40,40 -> 400,40 pen=#000000 w1 solid notxor",
-                           "line 40,40 -> 400,40 pen=#000000 w8 solid notxor",
-                           "line 400,40 -> 342,66 pen=#000000 w8 solid notxor",
-                           "line 400,40 -> 342,14 pen=#000000 w8 solid notxor",
-                           "line 6,6 -> 19,19 pen=#000000 w0 solid notxor",
-                       }));
+    EXPECT_EQ(c.calls,
+              (std::vector<std::string>{
+                  "line 40,40 -> 400,40 pen=#000000 w1 solid notxor",
+                  "line 40,40 -> 400,40 pen=#000000 w8 solid notxor",
+                  "line 400,40 -> 342,66 pen=#000000 w8 solid notxor",
+                  "line 400,40 -> 342,14 pen=#000000 w8 solid notxor",
+                  "line 6,6 -> 19,19 pen=#000000 w0 solid notxor",
+              }));
 }

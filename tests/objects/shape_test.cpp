@@ -22,7 +22,7 @@ TDShape readShape(const Bytes& bytes, size_t* consumed = nullptr)
     return shape;
 }
 
-} // namespace
+}  // namespace
 
 TEST(ShapeRecord, FieldsInRecordOrderAndTheUpperLayerCodes)
 {
@@ -106,7 +106,8 @@ TEST(ShapePaint, FigureInsideTheBoundsByThePenRule)
     s.Shape = TDShapeType::stRoundSquare;
     RecordingCanvas c;
     s.paint(c, PaintContext{});
-    const auto hit = std::find_if(c.calls.begin(), c.calls.end(), [](const std::string& l) { return l.rfind("roundrect", 0) == 0; });
+    const auto hit =
+        std::find_if(c.calls.begin(), c.calls.end(), [](const std::string& l) { return l.rfind("roundrect", 0) == 0; });
     ASSERT_NE(hit, c.calls.end());
     // w = 100, h = 40: a 40 x 40 square centred horizontally (x = 30), corners of 10.
     EXPECT_EQ(hit->substr(0, hit->find(" pen")), "roundrect 40,20,80,60 10,10");
@@ -115,7 +116,8 @@ TEST(ShapePaint, FigureInsideTheBoundsByThePenRule)
     s.pen.width = 4;
     c.calls.clear();
     s.paint(c, PaintContext{});
-    const auto e = std::find_if(c.calls.begin(), c.calls.end(), [](const std::string& l) { return l.rfind("ellipse", 0) == 0; });
+    const auto e =
+        std::find_if(c.calls.begin(), c.calls.end(), [](const std::string& l) { return l.rfind("ellipse", 0) == 0; });
     ASSERT_NE(e, c.calls.end());
     EXPECT_EQ(e->substr(0, e->find(" pen")), "ellipse 12,22,109,59");  // x = y = 2, w = 97, h = 37
 }

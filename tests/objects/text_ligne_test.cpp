@@ -16,7 +16,10 @@ namespace {
 
 using TextLineRec = vrtest::TextLigneRec;
 
-Bytes record(const TextLineRec& r) { return vrtest::textLigneRecord(r); }
+Bytes record(const TextLineRec& r)
+{
+    return vrtest::textLigneRecord(r);
+}
 
 TTextLigne readTextLine(const Bytes& bytes, size_t* consumed = nullptr)
 {
@@ -31,7 +34,7 @@ TTextLigne readTextLine(const Bytes& bytes, size_t* consumed = nullptr)
 // Text that grows with the font: half a point per byte and point, so that enlargement is exact.
 class GrowingCanvas : public RecordingCanvas {
 public:
-    explicit GrowingCanvas(int dpiY = 96) : dpiY_(dpiY) {}
+    explicit GrowingCanvas(int dpiY = 96) : dpiY_(dpiY) { }
     int dpiY() const override { return dpiY_; }
     int textWidth(const std::string& bytes) override { return static_cast<int>(bytes.size()) * font.pointSize / 2; }
 
@@ -44,7 +47,7 @@ TTextLigne textLine(int x1, int y1, int x2, int y2, const std::string& text = "A
     return TTextLigne(x1, y1, x2, y2, std::make_unique<TDChaine>(text, "QV_Hazel", 12, 1, 0x0000FF, 2, x1));
 }
 
-} // namespace
+}  // namespace
 
 TEST(TextLineRecord, ReadsThreePartsAndStopsAtTheRecordsEnd)
 {

@@ -29,8 +29,8 @@ public:
         c.moveTo(0, 0);
         c.lineTo(1, 0);
     }
-    void print(PrinterDevice&, double, double) override {}
-    void dumpFields(JsonWriter&) const override {}
+    void print(PrinterDevice&, double, double) override { }
+    void dumpFields(JsonWriter&) const override { }
     const ImageBorder* imageBorder() const override { return border ? &*border : nullptr; }
     std::optional<ImageBorder> border;
 
@@ -56,7 +56,7 @@ std::vector<std::string> borderLines(const ImageBorder& b, int l, int t, int w, 
     return c.calls;
 }
 
-} // namespace
+}  // namespace
 
 TEST(PageSurface, DefaultsOfANewPage)
 {
@@ -116,12 +116,13 @@ TEST(PageSurface, SendingToTheBackPaintsFirst)
 TEST(PageSurface, ImageBordersWithFlagsAndTheTenPixelRule)
 {
     ImageBorder b{true, true, true, true, 3, 0x0000FF};
-    EXPECT_EQ(borderLines(b, 100, 50, 40, 30), (std::vector<std::string>{
-                                                   "line 98,50 -> 98,80 pen=#ff0000 w3 dashdot copy",
-                                                   "line 97,82 -> 143,82 pen=#ff0000 w3 dashdot copy",
-                                                   "line 142,50 -> 142,80 pen=#ff0000 w3 dashdot copy",
-                                                   "line 97,48 -> 143,48 pen=#ff0000 w3 dashdot copy",
-                                               }));
+    EXPECT_EQ(borderLines(b, 100, 50, 40, 30),
+              (std::vector<std::string>{
+                  "line 98,50 -> 98,80 pen=#ff0000 w3 dashdot copy",
+                  "line 97,82 -> 143,82 pen=#ff0000 w3 dashdot copy",
+                  "line 142,50 -> 142,80 pen=#ff0000 w3 dashdot copy",
+                  "line 97,48 -> 143,48 pen=#ff0000 w3 dashdot copy",
+              }));
     ImageBorder wide{true, false, false, false, 12, 0};
     EXPECT_EQ(borderLines(wide, 100, 50, 40, 30),
               (std::vector<std::string>{"line 100,50 -> 100,80 pen=#000000 w1 dashdot copy"}));
@@ -132,12 +133,13 @@ TEST(PageSurface, ImageBordersWithFlagsAndTheTenPixelRule)
 
 TEST(PageSurface, ImageWithoutFlagsGetsADashedOutlineJustOutside)
 {
-    EXPECT_EQ(borderLines(ImageBorder{}, 100, 50, 40, 30), (std::vector<std::string>{
-                                                              "line 99,50 -> 99,80 pen=#000000 w1 dash copy",
-                                                              "line 100,81 -> 140,81 pen=#000000 w1 dash copy",
-                                                              "line 140,50 -> 140,80 pen=#000000 w1 dash copy",
-                                                              "line 100,50 -> 140,50 pen=#000000 w1 dash copy",
-                                                          }));
+    EXPECT_EQ(borderLines(ImageBorder{}, 100, 50, 40, 30),
+              (std::vector<std::string>{
+                  "line 99,50 -> 99,80 pen=#000000 w1 dash copy",
+                  "line 100,81 -> 140,81 pen=#000000 w1 dash copy",
+                  "line 140,50 -> 140,80 pen=#000000 w1 dash copy",
+                  "line 100,50 -> 140,50 pen=#000000 w1 dash copy",
+              }));
 }
 
 TEST(PageSurface, ProportionalScalingKeepsThePageOriginAndScalesChildren)
@@ -158,10 +160,10 @@ TEST(PageSurface, ProportionalScalingKeepsThePageOriginAndScalesChildren)
     page.changeScale(150, 100);
     EXPECT_EQ(page.left, 5);
     EXPECT_EQ(page.top, 50);
-    EXPECT_EQ(page.width, 1191);   // 1199 - 8
+    EXPECT_EQ(page.width, 1191);  // 1199 - 8
     EXPECT_EQ(page.height, 1685);  // round(1173 * 1.5) - 75 = 1760 - 75
-    EXPECT_EQ(child.left, 152);    // 151.5 away from zero
-    EXPECT_EQ(child.top, 5);       // 4.5 away from zero
+    EXPECT_EQ(child.left, 152);  // 151.5 away from zero
+    EXPECT_EQ(child.top, 5);  // 4.5 away from zero
     EXPECT_EQ(child.width, 168 - 152);
     EXPECT_EQ(child.height, 6 - 5);
     EXPECT_GT(page.paintSerial(), before);

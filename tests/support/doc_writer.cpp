@@ -21,11 +21,20 @@ Bytes countedRaw(uint8_t lengthByte, const std::string& chars, size_t n)
     return out;
 }
 
-void append(Bytes& out, const Bytes& more) { out.insert(out.end(), more.begin(), more.end()); }
+void append(Bytes& out, const Bytes& more)
+{
+    out.insert(out.end(), more.begin(), more.end());
+}
 
 LineRec::LineRec(int ax1, int ay1, int ax2, int ay2, uint32_t c, int w, const std::string& s, const std::string& a)
-    : x1(std::to_string(ax1)), y1(std::to_string(ay1)), x2(std::to_string(ax2)), y2(std::to_string(ay2)),
-      color(std::to_string(c)), width(std::to_string(w)), style(s), arrow(a)
+    : x1(std::to_string(ax1)),
+      y1(std::to_string(ay1)),
+      x2(std::to_string(ax2)),
+      y2(std::to_string(ay2)),
+      color(std::to_string(c)),
+      width(std::to_string(w)),
+      style(s),
+      arrow(a)
 {
 }
 
@@ -84,8 +93,14 @@ Bytes bmpFile(int w, int h, uint32_t color)
     const uint32_t pixelBytes = static_cast<uint32_t>(stride * h);
     const uint32_t fileSize = 54 + pixelBytes;
     Bytes out;
-    auto u16 = [&](uint32_t v) { out.push_back(v & 0xFF); out.push_back((v >> 8) & 0xFF); };
-    auto u32 = [&](uint32_t v) { u16(v & 0xFFFF); u16(v >> 16); };
+    auto u16 = [&](uint32_t v) {
+        out.push_back(v & 0xFF);
+        out.push_back((v >> 8) & 0xFF);
+    };
+    auto u32 = [&](uint32_t v) {
+        u16(v & 0xFFFF);
+        u16(v >> 16);
+    };
     out.push_back('B');
     out.push_back('M');
     u32(fileSize);
@@ -105,8 +120,8 @@ Bytes bmpFile(int w, int h, uint32_t color)
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
             out.push_back((color >> 16) & 0xFF);  // blue
-            out.push_back((color >> 8) & 0xFF);   // green
-            out.push_back(color & 0xFF);          // red
+            out.push_back((color >> 8) & 0xFF);  // green
+            out.push_back(color & 0xFF);  // red
         }
         for (int p = w * 3; p < stride; ++p)
             out.push_back(0);
@@ -180,7 +195,10 @@ VpgWriter& VpgWriter::object(const std::string& tag, const Bytes& body)
     return *this;
 }
 
-VpgWriter& VpgWriter::line(const LineRec& l) { return object("TLigne", lineRecord(l)); }
+VpgWriter& VpgWriter::line(const LineRec& l)
+{
+    return object("TLigne", lineRecord(l));
+}
 
 VpgWriter& VpgWriter::pageCountText(const std::string& text)
 {
@@ -210,7 +228,10 @@ Bytes VpgWriter::bytes() const
     return out;
 }
 
-void VpgWriter::save(const std::string& path) const { writeFile(path, bytes()); }
+void VpgWriter::save(const std::string& path) const
+{
+    writeFile(path, bytes());
+}
 
 Bytes vtxDocument(const std::string& orientation, const std::string& pageCount, const Bytes& pages,
                   const Bytes& signature)
@@ -235,7 +256,6 @@ void writeFile(const std::string& path, const Bytes& bytes)
     if (!out)
         throw std::runtime_error("cannot write " + path);
 }
-
 
 Bytes effectRecord(const EffectRec& e)
 {
@@ -362,4 +382,4 @@ Bytes textLigneRecord(const TextLigneRec& r)
     return out;
 }
 
-} // namespace vrtest
+}  // namespace vrtest

@@ -91,8 +91,8 @@ void writeFile(const std::string& path, const Bytes& bytes);
 
 // The 55-byte effect record of "1998" frames.
 struct EffectRec {
-    std::string id = "1", depth = "2", angle = "3", shadowColor = "0", kind = "1", dx2 = "1", dy2 = "1",
-                color2 = "255", extra = "0";
+    std::string id = "1", depth = "2", angle = "3", shadowColor = "0", kind = "1", dx2 = "1", dy2 = "1", color2 = "255",
+                extra = "0";
 };
 Bytes effectRecord(const EffectRec& e);
 
@@ -142,4 +142,4 @@ struct TextLigneRec {
 };
 Bytes textLigneRecord(const TextLigneRec& r);
 
-} // namespace vrtest
+}  // namespace vrtest

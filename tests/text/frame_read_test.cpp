@@ -77,7 +77,7 @@ Bytes joined(std::initializer_list<Bytes> parts)
 
 const Bytes kNoSpacing = counted("0", 250);
 
-} // namespace
+}  // namespace
 
 TEST_F(FrameRead, CurrentVersionRecordFieldsLinesRunsAndLineTops)
 {
@@ -233,8 +233,8 @@ TEST_F(FrameRead, WithoutContentReadsGeometryBordersAndBackgroundChoiceOnly)
         const char* code;
         size_t bytes;
     };
-    for (const Case& c : {Case{"2002", "0", 172}, Case{"2002", "1", 198}, Case{"1998", "3", 476},
-                          Case{"1998", "2", 502}}) {
+    for (const Case& c :
+         {Case{"2002", "0", 172}, Case{"2002", "1", 198}, Case{"1998", "3", 476}, Case{"1998", "2", 502}}) {
         SCOPED_TRACE(std::string(c.version) + " code " + c.code);
         memo = TDMemo();
         memo.layoutCanvas = &canvas;
@@ -330,7 +330,8 @@ TEST_F(FrameRead, ConversionErrorsStopReadingAndKeepWhatWasRead)
     memo = TDMemo();
     m.lines = "0";
     m.runs = "2";
-    Bytes doc = joined({frameMainRecord(m), frameBackground("0"), kNoSpacing, runRecord(run("QV_Hazel", "14", "0", "a"))});
+    Bytes doc =
+        joined({frameMainRecord(m), frameBackground("0"), kNoSpacing, runRecord(run("QV_Hazel", "14", "0", "a"))});
     append(doc, Bytes(40, '1'));
     EXPECT_EQ(read(doc), "'' n'est pas une valeur entière correcte");
     EXPECT_EQ(memo.Runs.size(), 1u);

@@ -25,7 +25,8 @@ public:
 class RecordingPrinter : public PrinterDevice {
 public:
     explicit RecordingPrinter(int dpiX = 96, int dpiY = 96, bool pointsWide = false)
-        : dpiX_(dpiX), dpiY_(dpiY),
+        : dpiX_(dpiX),
+          dpiY_(dpiY),
           sheet_(pointsWide ? std::make_unique<PointsWideCanvas>(4960, 7016, dpiY)
                             : std::make_unique<RecordingCanvas>(4960, 7016, dpiY))
     {
@@ -37,11 +38,11 @@ public:
     int horzSize() const override { return 210; }
     int vertSize() const override { return 297; }
     PaperOrientation orientation() const override { return PaperOrientation::Portrait; }
-    void setOrientation(PaperOrientation) override {}
-    void beginDoc() override {}
-    void newPage() override {}
-    void endDoc() override {}
-    void abort() override {}
+    void setOrientation(PaperOrientation) override { }
+    void beginDoc() override { }
+    void newPage() override { }
+    void endDoc() override { }
+    void abort() override { }
     bool printing() const override { return true; }
     Canvas& canvas() override { return *sheet_; }
     const std::vector<std::string>& calls() const { return sheet_->calls; }
@@ -73,11 +74,11 @@ TDChaine run(const std::string& text, int size, int x, std::string face = "F", u
 std::string text(int x, int y, const std::string& bytes, int points = 12, const std::string& rest = " #000000",
                  bool opaque = true)
 {
-    return "text " + std::to_string(x) + "," + std::to_string(y) + " font=F/" + std::to_string(points) + "/0" + rest
-        + " \"" + bytes + "\"" + (opaque ? " opaque=#ffffff" : "");
+    return "text " + std::to_string(x) + "," + std::to_string(y) + " font=F/" + std::to_string(points) + "/0" + rest +
+        " \"" + bytes + "\"" + (opaque ? " opaque=#ffffff" : "");
 }
 
-} // namespace
+}  // namespace
 
 TEST(FramePrinting, RectangleFillAndBorderFollowTheScalesOnTheRectanglesEdges)
 {
@@ -91,13 +92,14 @@ TEST(FramePrinting, RectangleFillAndBorderFollowTheScalesOnTheRectanglesEdges)
     RecordingPrinter p;
     PrintFrame(f.memo, 0, -4, p, 1.5, 2.5);
     const std::string pen = " pen=#ff0000 w8 solid copy";
-    EXPECT_EQ(p.calls(), (std::vector<std::string>{
-                             "fillrect 22,22,274,98 #ffffff",
-                             "line 22,22 -> 22,99" + pen,
-                             "line 22,99 -> 274,99" + pen,
-                             "line 274,22 -> 274,99" + pen,
-                             "line 22,22 -> 274,22" + pen,
-                         }));
+    EXPECT_EQ(p.calls(),
+              (std::vector<std::string>{
+                  "fillrect 22,22,274,98 #ffffff",
+                  "line 22,22 -> 22,99" + pen,
+                  "line 22,99 -> 274,99" + pen,
+                  "line 274,22 -> 274,99" + pen,
+                  "line 22,22 -> 274,22" + pen,
+              }));
 
     f.memo.Transparent = 1;
     f.memo.BorderLeft = f.memo.BorderBottom = f.memo.BorderTop = 0;
@@ -173,20 +175,28 @@ TEST(FramePrinting, LinesOfAlignment0And1RunEdgeToEdgeFromTheRightAndElongations
     // + Round(10 x 2).
     Frame f(20, 10, 300, 100);
     f.memo.Lines = {TDLigne(0, 2, 2, 1), TDLigne(2, 2, 30, 2), TDLigne(4, 1, 60, 0)};
-    f.memo.Runs = {run("AB", 12, 250), run("CDE", 12, 245),        // stored positions overlap
-                   run("\xFC" "AB", 12, 100), run("\xFB" "C", 12, 0),  // set at LeftMargin + X
-                   run("A\xFB\xFB" "B", 12, 7)};
+    f.memo.Runs = {run("AB", 12, 250), run("CDE", 12, 245),  // stored positions overlap
+                   run("\xFC"
+                       "AB",
+                       12, 100),
+                   run("\xFB"
+                       "C",
+                       12, 0),  // set at LeftMargin + X
+                   run("A\xFB\xFB"
+                       "B",
+                       12, 7)};
     const std::vector<TDChaine> stored = f.memo.Runs;
     RecordingPrinter p;
     PrintFrame(f.memo, 0, 0, p, 2.0, 2.0);
-    EXPECT_EQ(p.calls(), (std::vector<std::string>{
-                             "fillrect 40,20,640,220 #ffffff",
-                             text(604, 24, "AB"),
-                             text(580, 24, "CDE"),
-                             text(276, 80, "AB"),  // the marker's 8 px move X: (20 + 10 + 108) x 2
-                             text(60, 80, "C"),
-                             text(604, 140, "AB"),
-                         }));
+    EXPECT_EQ(p.calls(),
+              (std::vector<std::string>{
+                  "fillrect 40,20,640,220 #ffffff",
+                  text(604, 24, "AB"),
+                  text(580, 24, "CDE"),
+                  text(276, 80, "AB"),  // the marker's 8 px move X: (20 + 10 + 108) x 2
+                  text(60, 80, "C"),
+                  text(604, 140, "AB"),
+              }));
     EXPECT_EQ(f.memo.Runs[4].Text, stored[4].Text);  // the frame keeps its own runs
     EXPECT_EQ(f.memo.Runs[1].X, 245);
 }
@@ -197,20 +207,29 @@ TEST(FramePrinting, TwoPartLinesKeepTheFirstGapFromBothColumnEdges)
     // the gap is Round((560 - 60 - 32) / 2) = 234 for every two-part line of the frame.
     Frame f(0, 0, 300, 100);
     f.memo.Lines = {TDLigne(0, 2, 2, 1), TDLigne(2, 1, 20, 1), TDLigne(3, 2, 40, 1)};
-    f.memo.Runs = {run("\xFD" "AB\xFE", 12, 0), run("CD\xFE", 12, 0), run("XY", 12, 0),
-                   run("\xFD" "ABCD\xFE", 12, 0), run("E\xFE", 12, 0)};
+    f.memo.Runs = {run("\xFD"
+                       "AB\xFE",
+                       12, 0),
+                   run("CD\xFE", 12, 0), run("XY", 12, 0),
+                   run("\xFD"
+                       "ABCD\xFE",
+                       12, 0),
+                   run("E\xFE", 12, 0)};
     RecordingPrinter p;
     PrintFrame(f.memo, 0, 0, p, 2.0, 2.0);
-    EXPECT_EQ(p.calls(), (std::vector<std::string>{
-                             "fillrect 0,0,600,200 #ffffff",
-                             text(330, 4, "AB"),  // ends at 346 = 580 - 234
-                             text(254, 4, "CD"),  // starts at 20 + 234
-                             text(564, 40, "XY"),
-                             text(314, 80, "ABCD"),  // 346 - 32: the gap is not computed again
-                             text(254, 80, "E"),
-                         }));
+    EXPECT_EQ(p.calls(),
+              (std::vector<std::string>{
+                  "fillrect 0,0,600,200 #ffffff",
+                  text(330, 4, "AB"),  // ends at 346 = 580 - 234
+                  text(254, 4, "CD"),  // starts at 20 + 234
+                  text(564, 40, "XY"),
+                  text(314, 80, "ABCD"),  // 346 - 32: the gap is not computed again
+                  text(254, 80, "E"),
+              }));
     EXPECT_EQ(f.memo.Lines[0].Alignment, 1);
-    EXPECT_EQ(f.memo.Runs[0].Text, "\xFD" "AB\xFE");
+    EXPECT_EQ(f.memo.Runs[0].Text,
+              "\xFD"
+              "AB\xFE");
 }
 
 TEST(FramePrinting, SrcAndPictureGoesUnderTheTextOtherRasterOpsOverIt)
@@ -231,7 +250,8 @@ TEST(FramePrinting, SrcAndPictureGoesUnderTheTextOtherRasterOpsOverIt)
     // Under the text the picture shows through it (no white box); over it, the box is printed.
     const auto texts = [](bool opaque) {
         return std::vector<std::string>{text(76, 4, "AB", 12, " #ffffff", opaque),
-                                        text(73, 2, "AB", 12, " #ffffff", opaque), text(74, 2, "AB", 12, " #000000", opaque)};
+                                        text(73, 2, "AB", 12, " #ffffff", opaque),
+                                        text(74, 2, "AB", 12, " #000000", opaque)};
     };
     std::vector<std::string> under{"fillrect 0,0,100,50 #ffffff",
                                    "stretchblt 0,0,100,50 from 4x4 0,0,4,4 rop=008800c6"};
@@ -271,25 +291,36 @@ TEST(FramePrinting, OffsetCopiesScaleBothWaysAndRaisedRunsLiftByHalfTheirDescent
     f.memo.Runs[0].Effect = 0;
     RecordingPrinter p;
     PrintFrame(f.memo, 0, 0, p, 3.0, 2.0);
-    EXPECT_EQ(p.calls(), (std::vector<std::string>{
-                             "fillrect 0,0,600,300 #ffffff",
-                             text(94, 0, "AB", 12, " #00ff00", false),   // (100 - 3 x 2, 6 - 2 x 3)
-                             text(102, 18, "AB", 12, " #0000ff", false),  // (100 + 1 x 2, 6 + 4 x 3)
-                             text(100, 6, "AB", 12, " #800000", false),
-                             // descent 3: Round(120 - 1.5 x 3) = 116, printed without strike-out
-                             text(100, 116, "S", 10, " #000000", false),
-                         }));
+    EXPECT_EQ(p.calls(),
+              (std::vector<std::string>{
+                  "fillrect 0,0,600,300 #ffffff",
+                  text(94, 0, "AB", 12, " #00ff00", false),  // (100 - 3 x 2, 6 - 2 x 3)
+                  text(102, 18, "AB", 12, " #0000ff", false),  // (100 + 1 x 2, 6 + 4 x 3)
+                  text(100, 6, "AB", 12, " #800000", false),
+                  // descent 3: Round(120 - 1.5 x 3) = 116, printed without strike-out
+                  text(100, 116, "S", 10, " #000000", false),
+              }));
 }
 
 TEST(FramePrinting, WideningPutsElongationsBehindJoiningLettersUntilTheColumnIsFilled)
 {
     // Column 280 x 0.1 = 28 printer pixels; 'A' joins.
     Frame f(0, 0, 300, 100);
-    f.memo.Lines = {TDLigne(0, 1, 2, 0), TDLigne(1, 1, 20, 0), TDLigne(2, 1, 40, 1), TDLigne(3, 2, 60, 1),
-                    TDLigne(5, 2, 80, 1), TDLigne(7, 1, 90, 0)};
-    f.memo.Runs = {run("AAB", 12, 0, "QV_x"), run("AAB", 12, 0, "Other"), run("A\xFB" "A", 12, 0, "QV_x"),
-                   run("\xFD" "AAAA\xFE", 12, 0), run("AB\xFE", 12, 0),
-                   run("\xFD" "A\xFE", 12, 0), run("B\xFE", 12, 0),
+    f.memo.Lines = {TDLigne(0, 1, 2, 0),  TDLigne(1, 1, 20, 0), TDLigne(2, 1, 40, 1),
+                    TDLigne(3, 2, 60, 1), TDLigne(5, 2, 80, 1), TDLigne(7, 1, 90, 0)};
+    f.memo.Runs = {run("AAB", 12, 0, "QV_x"),
+                   run("AAB", 12, 0, "Other"),
+                   run("A\xFB"
+                       "A",
+                       12, 0, "QV_x"),
+                   run("\xFD"
+                       "AAAA\xFE",
+                       12, 0),
+                   run("AB\xFE", 12, 0),
+                   run("\xFD"
+                       "A\xFE",
+                       12, 0),
+                   run("B\xFE", 12, 0),
                    run(std::string(254, 'A'), 12, 0, "QV_x")};
     RecordingPrinter p;
     FramePrinter job(f.memo, p, 1.0, 0.1, ConnectSet().set('A'));
@@ -301,14 +332,20 @@ TEST(FramePrinting, WideningPutsElongationsBehindJoiningLettersUntilTheColumnIsF
 
     // Both two-part lines are one block of parts, ending at the plain line 5.
     EXPECT_EQ(job.EqualiseParts(3), 5);
-    EXPECT_EQ(job.copies()[4].Text, "A\xFB\xFB\xFB" "B\xFE");  // three passes to the widest, 48
-    EXPECT_EQ(job.copies()[3].Text, "\xFD" "AAAA\xFE");
+    EXPECT_EQ(job.copies()[4].Text,
+              "A\xFB\xFB\xFB"
+              "B\xFE");  // three passes to the widest, 48
+    EXPECT_EQ(job.copies()[3].Text,
+              "\xFD"
+              "AAAA\xFE");
     EXPECT_EQ(job.copies()[6].Text, "B\xFE");  // nothing to join: left short
 
     job.JustifyForPrinter();
-    EXPECT_EQ(job.copies()[0].Text, "A\xFB" "AB");  // 32 >= 28 after the first one
-    EXPECT_EQ(job.copies()[1].Text, "AAB");         // not one of the suite's fonts
-    EXPECT_EQ(job.copies()[2].Text, "AA");          // Alignment 1 is not widened
+    EXPECT_EQ(job.copies()[0].Text,
+              "A\xFB"
+              "AB");  // 32 >= 28 after the first one
+    EXPECT_EQ(job.copies()[1].Text, "AAB");  // not one of the suite's fonts
+    EXPECT_EQ(job.copies()[2].Text, "AA");  // Alignment 1 is not widened
     EXPECT_EQ(job.copies()[7].Text, std::string(254, 'A'));  // already wider than the column
     EXPECT_EQ(f.memo.Runs[0].Text, "AAB");
 
@@ -336,7 +373,9 @@ TEST(FramePrinting, HugeFramesAtHighResolutionAreClippedToTheSheet)
     m.BorderWidth = 255;
     m.BorderColor = 0x0000FF;
     m.Lines = {TDLigne(0, 1, 2, 0)};
-    m.Runs = {run("\xFB\xFB" "AB", 255, 9000, "DejaVu Sans")};
+    m.Runs = {run("\xFB\xFB"
+                  "AB",
+                  255, 9000, "DejaVu Sans")};
     MemoryPrinter printer(600, 20, 20);
     printer.beginDoc();
     m.print(printer, 6.25, 6.25);

@@ -52,7 +52,7 @@ public:
     int textWidth(const std::string& bytes) override { return static_cast<int>(bytes.size()) * 5; }
 };
 
-} // namespace
+}  // namespace
 
 TEST(FramePainting, RunsShareTheLineBaselineAndLaterPassesClearBands)
 {
@@ -60,26 +60,28 @@ TEST(FramePainting, RunsShareTheLineBaselineAndLaterPassesClearBands)
     m.Lines = {TDLigne(0, 2, 2, 1), TDLigne(2, 1, 40, 2)};
     m.Runs = {run("AB", 12, 200, 0x0000FF), run("CDE", 24, 150), run("\xFCXY", 12, 100)};
 
-    EXPECT_EQ(painted(m), (std::vector<std::string>{
-                              "fillrect 0,0,300,200 #ffffff",
-                              "text 200,15 font=F/12/0 #ff0000 \"AB\" opaque=#ffffff",
-                              "text 150,2 font=F/24/0 #000000 \"CDE\" opaque=#ffffff",
-                              "text 100,40 font=F/12/0 #000000 \"XY\" opaque=#ffffff",
-                          }));
+    EXPECT_EQ(painted(m),
+              (std::vector<std::string>{
+                  "fillrect 0,0,300,200 #ffffff",
+                  "text 200,15 font=F/12/0 #ff0000 \"AB\" opaque=#ffffff",
+                  "text 150,2 font=F/24/0 #000000 \"CDE\" opaque=#ffffff",
+                  "text 100,40 font=F/12/0 #000000 \"XY\" opaque=#ffffff",
+              }));
     EXPECT_EQ(m.Painted, 1);
 
     // 200 %: the page has doubled the frame; sizes, X and tops are zoomed, the column bounds of
     // the bands are not, and the last line's band reaches the frame's bottom.
     m.width = 600;
     m.height = 400;
-    EXPECT_EQ(painted(m, 2.0), (std::vector<std::string>{
-                                   "fillrect 0,0,600,400 #ffffff",
-                                   "fillrect 9,4,292,68 #ffffff",
-                                   "text 400,29 font=F/24/0 #ff0000 \"AB\" opaque=#ffffff",
-                                   "text 300,3 font=F/48/0 #000000 \"CDE\" opaque=#ffffff",
-                                   "fillrect 9,80,292,400 #ffffff",
-                                   "text 200,79 font=F/24/0 #000000 \"XY\" opaque=#ffffff",
-                               }));
+    EXPECT_EQ(painted(m, 2.0),
+              (std::vector<std::string>{
+                  "fillrect 0,0,600,400 #ffffff",
+                  "fillrect 9,4,292,68 #ffffff",
+                  "text 400,29 font=F/24/0 #ff0000 \"AB\" opaque=#ffffff",
+                  "text 300,3 font=F/48/0 #000000 \"CDE\" opaque=#ffffff",
+                  "fillrect 9,80,292,400 #ffffff",
+                  "text 200,79 font=F/24/0 #000000 \"XY\" opaque=#ffffff",
+              }));
 }
 
 TEST(FramePainting, MarkerMovesTheRunByAlignment)
@@ -89,11 +91,15 @@ TEST(FramePainting, MarkerMovesTheRunByAlignment)
     for (auto [alignment, x] : cases) {
         TDMemo m = frame();
         m.Lines = {TDLigne(0, 2, 2, alignment)};
-        m.Runs = {run("\xFC" "AB", 12, 100), run("\xFC", 12, 50)};  // a lone marker draws nothing
+        m.Runs = {run("\xFC"
+                      "AB",
+                      12, 100),
+                  run("\xFC", 12, 50)};  // a lone marker draws nothing
         FiveWideCanvas c;
         m.Paint(c, 1.0);
-        EXPECT_EQ(texts(c.calls),
-                  std::vector<std::string>{"text " + std::to_string(x) + ",2 font=F/12/0 #000000 \"AB\" opaque=#ffffff"})
+        EXPECT_EQ(
+            texts(c.calls),
+            std::vector<std::string>{"text " + std::to_string(x) + ",2 font=F/12/0 #000000 \"AB\" opaque=#ffffff"})
             << int(alignment);
     }
 }
@@ -104,10 +110,11 @@ TEST(FramePainting, StrikeOutAloneRaisesTheRunByHalfItsDescent)
     TDMemo m = frame();
     m.Lines = {TDLigne(0, 1, 2, 1), TDLigne(1, 1, 40, 1)};
     m.Runs = {run("S", 10, 50, 0, 8), run("T", 10, 50, 0, 9)};
-    EXPECT_EQ(texts(painted(m)), (std::vector<std::string>{
-                                     "text 50,0 font=F/10/0 #000000 \"S\" opaque=#ffffff",
-                                     "text 50,40 font=F/10/9 #000000 \"T\" opaque=#ffffff",
-                                 }));
+    EXPECT_EQ(texts(painted(m)),
+              (std::vector<std::string>{
+                  "text 50,0 font=F/10/0 #000000 \"S\" opaque=#ffffff",
+                  "text 50,40 font=F/10/9 #000000 \"T\" opaque=#ffffff",
+              }));
     EXPECT_EQ(m.Runs[0].Style, 8);
 }
 
@@ -119,15 +126,16 @@ TEST(FramePainting, OffsetCopiesKeepUnzoomedVerticalOffsetsAndClearTheBrush)
     m.Lines = {TDLigne(0, 1, 2, 1), TDLigne(1, 1, 40, 1)};
     m.Runs = {run("AB", 12, 100, 0x000080, 0, 0), run("CD", 12, 100)};
     m.Painted = 1;
-    EXPECT_EQ(painted(m, 2.0), (std::vector<std::string>{
-                                   "fillrect 0,0,600,400 #ffffff",
-                                   "fillrect 9,4,292,36 #ffffff",
-                                   "text 194,1 font=F/24/0 #00ff00 \"AB\"",
-                                   "text 202,7 font=F/24/0 #0000ff \"AB\"",
-                                   "text 200,3 font=F/24/0 #800000 \"AB\"",
-                                   // the brush stays clear: no band, no box
-                                   "text 200,79 font=F/24/0 #000000 \"CD\"",
-                               }));
+    EXPECT_EQ(painted(m, 2.0),
+              (std::vector<std::string>{
+                  "fillrect 0,0,600,400 #ffffff",
+                  "fillrect 9,4,292,36 #ffffff",
+                  "text 194,1 font=F/24/0 #00ff00 \"AB\"",
+                  "text 202,7 font=F/24/0 #0000ff \"AB\"",
+                  "text 200,3 font=F/24/0 #800000 \"AB\"",
+                  // the brush stays clear: no band, no box
+                  "text 200,79 font=F/24/0 #000000 \"CD\"",
+              }));
 }
 
 TEST(FramePainting, PictureUnderTheTextWithSrcAndAndOverItOtherwiseWithHalos)
@@ -140,27 +148,29 @@ TEST(FramePainting, PictureUnderTheTextWithSrcAndAndOverItOtherwiseWithHalos)
     m.Runs = {run("AB", 12, 200, 0), run("CD", 12, 150, 0x0000FF)};
 
     m.RasterOp = rop::SrcPaint;
-    EXPECT_EQ(painted(m), (std::vector<std::string>{
-                              "fillrect 0,0,300,200 #ffffff",
-                              "text 201,3 font=F/12/0 #ffffff \"AB\" opaque=#ffffff",
-                              "text 200,2 font=F/12/0 #000000 \"AB\" opaque=#ffffff",
-                              "text 151,3 font=F/12/0 #000000 \"CD\" opaque=#ffffff",
-                              "text 150,2 font=F/12/0 #ff0000 \"CD\" opaque=#ffffff",
-                              "stretchblt 0,0,300,200 from 300x200 0,0,300,200 rop=00ee0086",
-                          }));
+    EXPECT_EQ(painted(m),
+              (std::vector<std::string>{
+                  "fillrect 0,0,300,200 #ffffff",
+                  "text 201,3 font=F/12/0 #ffffff \"AB\" opaque=#ffffff",
+                  "text 200,2 font=F/12/0 #000000 \"AB\" opaque=#ffffff",
+                  "text 151,3 font=F/12/0 #000000 \"CD\" opaque=#ffffff",
+                  "text 150,2 font=F/12/0 #ff0000 \"CD\" opaque=#ffffff",
+                  "stretchblt 0,0,300,200 from 300x200 0,0,300,200 rop=00ee0086",
+              }));
 
     // An effect index that names no effect draws the plain text only.
     m.Runs[1].Effect = 5;
     m.RasterOp = rop::SrcAnd;
     m.width = 600;
     m.height = 400;
-    EXPECT_EQ(painted(m, 2.0), (std::vector<std::string>{
-                                   "fillrect 0,0,600,400 #ffffff",
-                                   "stretchblt 0,0,600,400 from 300x200 0,0,300,200 rop=008800c6",
-                                   "text 402,4 font=F/24/0 #ffffff \"AB\"",
-                                   "text 400,3 font=F/24/0 #000000 \"AB\"",
-                                   "text 300,3 font=F/24/0 #ff0000 \"CD\"",
-                               }));
+    EXPECT_EQ(painted(m, 2.0),
+              (std::vector<std::string>{
+                  "fillrect 0,0,600,400 #ffffff",
+                  "stretchblt 0,0,600,400 from 300x200 0,0,300,200 rop=008800c6",
+                  "text 402,4 font=F/24/0 #ffffff \"AB\"",
+                  "text 400,3 font=F/24/0 #000000 \"AB\"",
+                  "text 300,3 font=F/24/0 #ff0000 \"CD\"",
+              }));
     EXPECT_EQ(m.BackRect, (IRect{0, 0, 600, 400}));
 }
 
@@ -189,13 +199,14 @@ TEST(FramePainting, BorderSidesInsetByHalfThePenWidth)
     m.BorderLeft = m.BorderBottom = m.BorderRight = m.BorderTop = 1;
     m.BorderWidth = 5;  // Round(2.5) = 2
     m.BorderColor = 0x0000FF;
-    EXPECT_EQ(painted(m), (std::vector<std::string>{
-                              "fillrect 0,0,300,200 #ffffff",
-                              "line 2,0 -> 2,200 pen=#ff0000 w5 solid copy",
-                              "line 0,198 -> 300,198 pen=#ff0000 w5 solid copy",
-                              "line 298,0 -> 298,200 pen=#ff0000 w5 solid copy",
-                              "line 0,2 -> 300,2 pen=#ff0000 w5 solid copy",
-                          }));
+    EXPECT_EQ(painted(m),
+              (std::vector<std::string>{
+                  "fillrect 0,0,300,200 #ffffff",
+                  "line 2,0 -> 2,200 pen=#ff0000 w5 solid copy",
+                  "line 0,198 -> 300,198 pen=#ff0000 w5 solid copy",
+                  "line 298,0 -> 298,200 pen=#ff0000 w5 solid copy",
+                  "line 0,2 -> 300,2 pen=#ff0000 w5 solid copy",
+              }));
 }
 
 TEST(ColumnBounds, WidthsGapsAndDegenerateFrames)
@@ -226,10 +237,10 @@ TEST(ColumnBounds, WidthsGapsAndDegenerateFrames)
 TEST(FramePainting, MissingLinesAndRunsEndThePassQuietly)
 {
     TDMemo m = frame();
-    m.Lines = {TDLigne(0, 1, 0, 1),      // an empty run: h + top < 2, skipped
-               TDLigne(1, 1, 500, 1),    // below the frame, skipped
-               TDLigne(1, 1, 20, 1),     // drawn
-               TDLigne(5, 1, 40, 1),     // its run does not exist: the pass ends here
+    m.Lines = {TDLigne(0, 1, 0, 1),  // an empty run: h + top < 2, skipped
+               TDLigne(1, 1, 500, 1),  // below the frame, skipped
+               TDLigne(1, 1, 20, 1),  // drawn
+               TDLigne(5, 1, 40, 1),  // its run does not exist: the pass ends here
                TDLigne(1, 1, 60, 1)};
     m.Runs = {run("", 12, 0), run("AB", 12, 100)};
     EXPECT_EQ(texts(painted(m)), std::vector<std::string>{"text 100,20 font=F/12/0 #000000 \"AB\" opaque=#ffffff"});
@@ -287,7 +298,7 @@ public:
     void textOut(int, int, const std::string&) override { throw std::runtime_error("no text"); }
 };
 
-} // namespace
+}  // namespace
 
 TEST(FramePainting, ErrorsAreToldOncePerPagePaint)
 {

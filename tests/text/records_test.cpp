@@ -13,7 +13,7 @@ std::string mapped(const std::string& font, const std::vector<std::string>& inst
     return run.FontName;
 }
 
-} // namespace
+}  // namespace
 
 TEST(FontInstalled, MatchesWholeNamesWithCase)
 {

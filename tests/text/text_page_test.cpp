@@ -53,7 +53,7 @@ protected:
     std::unique_ptr<DocStream> stream;
 };
 
-} // namespace
+}  // namespace
 
 TEST_F(TextPage, RunsArePlacedFromTheRightMarginAndLinesStacked)
 {
@@ -98,15 +98,18 @@ TEST_F(TextPage, OnlyTheSuiteSignatureHasElevenBytesAfterTheCounts)
 
 TEST_F(TextPage, ALoneMarkerLineIsRemovedBeforeTextIsAppended)
 {
-    ASSERT_EQ(read(textPage("1", "1", joined(textLineRecord("0", "1", "5", "1"), runRecord(run("14", "0", "\xFC"))))), "");
+    ASSERT_EQ(read(textPage("1", "1", joined(textLineRecord("0", "1", "5", "1"), runRecord(run("14", "0", "\xFC"))))),
+              "");
     ASSERT_EQ(memo.Lines.size(), 1u);
-    ASSERT_EQ(read(textPage("1", "1", joined(textLineRecord("0", "1", "5", "1"), runRecord(run("14", "0", "zz"))))), "");
+    ASSERT_EQ(read(textPage("1", "1", joined(textLineRecord("0", "1", "5", "1"), runRecord(run("14", "0", "zz"))))),
+              "");
     ASSERT_EQ(memo.Lines.size(), 1u);
     ASSERT_EQ(memo.Runs.size(), 1u);
     EXPECT_EQ(memo.Runs[0].Text, "zz");
 
     // The marker followed by text, or the marker in a line of two runs, stays.
-    memo.Runs[0].Text = "\xFC" "a";
+    memo.Runs[0].Text = "\xFC"
+                        "a";
     ASSERT_EQ(read(textPage("0", "0", {})), "");
     memo.Runs[0].Text = "\xFC";
     memo.Lines[0].RunCount = 2;

@@ -28,7 +28,7 @@ vrtest::RunRec run(const std::string& font, const std::string& text)
     return r;
 }
 
-} // namespace
+}  // namespace
 
 TEST_F(ViewerTest, FramesReadTheirWholeRecordTakeTheirLayerAndUseTheCatalogue)
 {
@@ -39,7 +39,10 @@ TEST_F(ViewerTest, FramesReadTheirWholeRecordTakeTheirLayerAndUseTheCatalogue)
     front.layer = "2";
     front.picture = "Paper.BMP";
     Bytes content = vrtest::textLineRecord("0", "1", "30", "1");
-    vrtest::append(content, vrtest::runRecord(run("Cedar", "\xFC" "A")));
+    vrtest::append(content,
+                   vrtest::runRecord(run("Cedar",
+                                         "\xFC"
+                                         "A")));
     vrtest::FrameMainRec back;
     back.layer = "0";
     viewer.fontInstalled = fontCatalogue({"QV_Cedar"});
@@ -93,7 +96,9 @@ TEST_F(ViewerTest, TextPagesAreReadOneFramePerPageAndADamagedPageIsSkipped)
     vrtest::append(pages, vrtest::textPage("0", "1", vrtest::runRecord(run("Whatever", "two"))));
     ASSERT_EQ(open(write("t.VTX", vrtest::vtxDocument("0", "3", pages))), "");
     ASSERT_EQ(viewer.pages().size(), 3u);
-    const auto memoOf = [&](size_t i) -> const TDMemo& { return dynamic_cast<const TDMemo&>(*viewer.pages()[i]->objects()[0]); };
+    const auto memoOf = [&](size_t i) -> const TDMemo& {
+        return dynamic_cast<const TDMemo&>(*viewer.pages()[i]->objects()[0]);
+    };
     ASSERT_EQ(memoOf(0).Runs.size(), 1u);
     EXPECT_EQ(memoOf(0).Runs[0].FontName, "Whatever");
     EXPECT_EQ(memoOf(0).Lines[0].Top, 2);

@@ -254,8 +254,8 @@ TEST_F(ViewerTest, TextDocumentWithNoPagesKeepsOneHiddenPage)
 
 TEST_F(ViewerTest, WrongTextSignatureLoadsNothingSilently)
 {
-    for (const Bytes& sig : {vrtest::counted("QV2001", 6), vrtest::countedRaw(5, "QV2000", 6),
-                             vrtest::counted("qv2000", 6)}) {
+    for (const Bytes& sig :
+         {vrtest::counted("QV2001", 6), vrtest::countedRaw(5, "QV2000", 6), vrtest::counted("qv2000", 6)}) {
         EXPECT_EQ(open(write("s.VTX", vrtest::vtxDocument("1", "2", {}, sig))), "");
         EXPECT_EQ(viewer.state.PageCount, 0);
     }
@@ -263,7 +263,8 @@ TEST_F(ViewerTest, WrongTextSignatureLoadsNothingSilently)
 
 TEST_F(ViewerTest, DumpListsStatePagesObjectsAndTheError)
 {
-    const std::string path = write("d.VPG", VpgWriter().page("P1").line(LineRec(1, 2, 3, 4, 255, 2, "3", "FR")).bytes());
+    const std::string path =
+        write("d.VPG", VpgWriter().page("P1").line(LineRec(1, 2, 3, 4, 255, 2, "3", "FR")).bytes());
     open(path);
     const std::string json = dumpDocument(viewer, std::nullopt);
     EXPECT_NE(json.find("\"PageCount\": 1"), std::string::npos);
@@ -306,6 +307,7 @@ TEST_F(ViewerTest, ImagesAndShapesReadTheirRecordsAndPictureFilesBesideTheDocume
     EXPECT_EQ(dynamic_cast<const TDImage&>(*objects[2]).picture.width(), 2);
     EXPECT_EQ(dynamic_cast<const TLigne&>(*objects[3]).Y2, 4);
     const std::string json = dumpDocument(viewer, std::nullopt);
-    EXPECT_NE(json.find("\"kind\": \"TDShape\",\n          \"Shape\": 3,\n          \"InFront\": 1"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"kind\": \"TDShape\",\n          \"Shape\": 3,\n          \"InFront\": 1"), std::string::npos)
+        << json;
     EXPECT_NE(json.find("\"Picture\": {\n            \"kind\": \"bmp\",\n            \"width\": 4"), std::string::npos);
 }

@@ -31,18 +31,38 @@ public:
         orientation_ = o;
         log.push_back(o == PaperOrientation::Landscape ? "landscape" : "portrait");
     }
-    void beginDoc() override { event("begin"); printing_ = true; }
+    void beginDoc() override
+    {
+        event("begin");
+        printing_ = true;
+    }
     void newPage() override { event("new page"); }
-    void endDoc() override { event("end"); printing_ = false; }
-    void abort() override { event("abort"); printing_ = false; }
+    void endDoc() override
+    {
+        event("end");
+        printing_ = false;
+    }
+    void abort() override
+    {
+        event("abort");
+        printing_ = false;
+    }
     bool printing() const override { return printing_; }
     Canvas& canvas() override { return canvas_; }
 
     // Drawing calls of the sheets, each sheet's calls after its "sheet N" line.
-    std::vector<std::string> events() { flush(); return log; }
+    std::vector<std::string> events()
+    {
+        flush();
+        return log;
+    }
 
 private:
-    void event(const std::string& e) { flush(); log.push_back(e); }
+    void event(const std::string& e)
+    {
+        flush();
+        log.push_back(e);
+    }
     void flush()
     {
         for (auto& c : canvas_.calls)
@@ -78,10 +98,10 @@ struct ScriptedPrint : PrintHost {
 class ThrowingObject : public PageObject {
 public:
     const char* className() const override { return "Throwing"; }
-    void paint(Canvas&, const PaintContext&) override {}
+    void paint(Canvas&, const PaintContext&) override { }
     void print(PrinterDevice&, double, double) override { throw std::runtime_error("printer on fire"); }
     int printPass() const override { return 3; }
-    void dumpFields(JsonWriter&) const override {}
+    void dumpFields(JsonWriter&) const override { }
 };
 
 std::vector<std::string> only(const std::vector<std::string>& log, const std::string& prefix)
@@ -93,7 +113,7 @@ std::vector<std::string> only(const std::vector<std::string>& log, const std::st
     return out;
 }
 
-} // namespace
+}  // namespace
 
 class PrintDriverTest : public ViewerTest {
 protected:
@@ -224,8 +244,9 @@ TEST_F(PrintDriverTest, TextPagesPrintFromTheFramesRightMargin)
     // The column's right edge is 40 + 714 - 5 = 749 screen pixels, Round(749 x 6.2562) = 4686
     // dots; the run is 3 x 8 dots wide on this printer. Its line hangs from the frame top,
     // Round(40 x 6.2590) = 250.
-    EXPECT_EQ(only(printer.events(), "text"),
-              (std::vector<std::string>{"begin", "text 4662,250 font=QV_Hazel/14/0 #000000 \"ABC\" opaque=#ffffff", "end"}));
+    EXPECT_EQ(
+        only(printer.events(), "text"),
+        (std::vector<std::string>{"begin", "text 4662,250 font=QV_Hazel/14/0 #000000 \"ABC\" opaque=#ffffff", "end"}));
 }
 
 TEST(PrintScale, DeviceFiguresOverScreenResolution)

@@ -25,8 +25,8 @@ protected:
     void SetUp() override
     {
         dir = std::filesystem::temp_directory_path() /
-              ("vr_viewer_" + std::to_string(::getpid()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+            ("vr_viewer_" + std::to_string(::getpid()) + "_" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(dir);
         viewer.FormCreate();
     }
