@@ -84,21 +84,21 @@ void TSurfaceT::Paint(Canvas& canvas, const PaintContext& pageCtx)
     // 2. Lines and text lines, in creation order; their pen stays on the canvas.
     for (const auto& o : objects_)
         if (o->drawnByPage())
-            o->paint(canvas, ctx);
+            o->paintOnPage(canvas, ctx);
 
     // 3. Image borders.
     DrawImageBorders(canvas);
 
     // 4. Shapes and images in z-order.
     for (PageObject* o : inZOrder(objects_, false))
-        o->paint(canvas, ctx);
+        o->paintOnPage(canvas, ctx);
 
     // 5. Windowed objects, each in its own client coordinates and clipped to its bounds.
     for (PageObject* o : inZOrder(objects_, true)) {
         CanvasSaver saver(canvas);
         canvas.translate(o->left, o->top);
         canvas.clipTo(IRect{0, 0, o->width, o->height});
-        o->paint(canvas, ctx);
+        o->paintOnPage(canvas, ctx);
     }
 }
 

@@ -259,14 +259,12 @@ void PaintLines(TDMemo& m, TextMeasurer& measure, double z, int32_t first, int32
 
 void TDMemo::PaintLines(Canvas& canvas, double zoomFactor, int32_t first, int32_t last)
 {
-    BackgroundModeSaver mode(canvas);
     TextMeasurer measure(canvas);
     vr::PaintLines(*this, measure, zoomFactor, first, last);
 }
 
 void TDMemo::Paint(Canvas& canvas, double zoomFactor)
 {
-    BackgroundModeSaver mode(canvas);
     TextMeasurer measure(canvas);
     const IRect client{0, 0, width, height};
 
@@ -302,18 +300,21 @@ void TDMemo::Paint(Canvas& canvas, double zoomFactor)
     }
 }
 
-void TDMemo::paint(Canvas& canvas, const PaintContext& ctx)
+void TDMemo::paintOnPage(Canvas& canvas, const PaintContext& ctx)
 {
+    // The rest of a paint that fails is skipped; the frame stays usable and paints again next time.
+    std::string cause;
     try {
         Paint(canvas, ctx.zoomFactor);
-    } catch (const std::exception&) {
-        // The rest of this paint is skipped; the frame stays usable and paints again next time.
-        if (ctx.onPaintError)
-            ctx.onPaintError("erreur paint");
+        return;
+    } catch (const std::exception& e) {
+        cause = e.what();
     } catch (...) {
-        if (ctx.onPaintError)
-            ctx.onPaintError("erreur paint");
+        cause = "unknown error";
     }
+    warnTo(ctx.diagnostics, "text frame not painted: " + cause);
+    if (ctx.onPaintError)
+        ctx.onPaintError("erreur paint");
 }
 
 void TDMemo::refreshTransparent()

@@ -265,7 +265,9 @@ void FramePrinter::printBackground(const IRect& rect)
 void FramePrinter::Print(int32_t dx, int32_t dy)
 {
     Canvas& sheet = printer_.canvas();
-    BackgroundModeSaver keep(sheet);
+    // Text is put on its brush's box as it goes; the sheet's background mode is left as it was.
+    const KeepValue keepOpaque(sheet.opaqueBackground);
+    const KeepValue keepBackground(sheet.backgroundColor);
     const int64_t frameLeft = static_cast<int64_t>(frame_.left) + dx;
     const int64_t frameTop = static_cast<int64_t>(frame_.top) + dy;
     const int64_t px = coord(frameLeft * horz_), py = coord(frameTop * vert_);
@@ -436,7 +438,7 @@ void PrintFrame(TDMemo& frame, int32_t DX, int32_t DY, PrinterDevice& printer, d
     FramePrinter(frame, printer, VertScale, HorzScale).Print(DX, DY);
 }
 
-void TDMemo::print(PrinterDevice& printer, double sx, double sy)
+void TDMemo::printOnSheet(PrinterDevice& printer, double sx, double sy)
 {
     PrintFrame(*this, 0, 0, printer, /*VertScale*/ sy, /*HorzScale*/ sx);
 }

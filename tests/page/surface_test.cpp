@@ -22,14 +22,14 @@ public:
     }
     const char* className() const override { return "Probe"; }
     bool windowed() const override { return windowed_; }
-    void paint(Canvas& c, const PaintContext&) override
+    void paintOnPage(Canvas& c, const PaintContext&) override
     {
         if (log_)
             log_->push_back(name_);
         c.moveTo(0, 0);
         c.lineTo(1, 0);
     }
-    void print(PrinterDevice&, double, double) override { }
+    void printOnSheet(PrinterDevice&, double, double) override { }
     void dumpFields(JsonWriter&) const override { }
     const ImageBorder* imageBorder() const override { return border ? &*border : nullptr; }
     std::optional<ImageBorder> border;

@@ -111,7 +111,7 @@ TEST(FramePrinting, RectangleFillAndBorderFollowTheScalesOnTheRectanglesEdges)
     f.memo.Transparent = 0;
     f.memo.BorderRight = 0;
     RecordingPrinter driver;
-    f.memo.print(driver, 2.0, 3.0);
+    f.memo.printOnSheet(driver, 2.0, 3.0);
     EXPECT_EQ(driver.calls(), std::vector<std::string>{"fillrect 18,57,220,210 #ffffff"});
 }
 
@@ -138,7 +138,7 @@ TEST(FramePrinting, At96DpiAndScale1TheSheetShowsWhatTheScreenShows)
 
     MemoryPrinter printer(96, 120, 80);
     printer.beginDoc();
-    m.print(printer, 1.0, 1.0);
+    m.printOnSheet(printer, 1.0, 1.0);
     const QImage printed = printer.sheets()[0].copy(30, 40, 300, 120).convertToFormat(QImage::Format_RGB32);
 
     int differing = 0, inked = 0;
@@ -378,6 +378,6 @@ TEST(FramePrinting, HugeFramesAtHighResolutionAreClippedToTheSheet)
                   255, 9000, "DejaVu Sans")};
     MemoryPrinter printer(600, 20, 20);
     printer.beginDoc();
-    m.print(printer, 6.25, 6.25);
+    m.printOnSheet(printer, 6.25, 6.25);
     EXPECT_EQ(printer.sheets()[0].pixel(200, 200), 0xFFFF0000u);
 }

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
+#include "document/object_reader.h"
 #include "objects/image.h"
 #include "objects/ligne.h"
 #include "objects/shape.h"
 #include "text/memo.h"
 #include "viewer/dump.h"
-#include "viewer/object_reader.h"
 #include "viewer_fixture.h"
 
 using namespace vr;
@@ -212,12 +212,12 @@ TEST_F(ViewerTest, OnlyTheStartUpOpenTakesTheCommandLineDocument)
     EXPECT_EQ(host.asked, 0);
 
     // The Open command asks; cancelling leaves the window without any page.
-    viewer.OpenBtnClick();
+    viewer.openDocument();
     EXPECT_EQ(host.asked, 1);
     EXPECT_EQ(viewer.state.PageCount, 0);
     EXPECT_EQ(viewer.state.CurrentPage, nullptr);
     host.answer = path;
-    viewer.OpenBtnClick();
+    viewer.openDocument();
     EXPECT_EQ(viewer.state.PageCount, 1);
     EXPECT_TRUE(viewer.state.CurrentPage->visible);
 }
