@@ -119,6 +119,9 @@ public:
     int32_t BackImageWidth = 1;
     int32_t BackImageHeight = 1;
 
+    // Set by ReadTextPage: the frame is a page of a text document.
+    bool TextPage = false;
+
     // Values the records carry that nothing in the reader acts on, kept for the dump.
     uint8_t KindFlag = 0;  // 1 when the kind record's first field is "0"
     uint8_t KindValue = 0;

@@ -235,14 +235,19 @@ void PaintLines(TDMemo& m, TextMeasurer& measure, double z, int32_t first, int32
             const ColumnRange col = ColumnBounds(m, line);
             const int32_t top = line.Top;
             const TextExtent ext = measure.line(m, L);
-            if (static_cast<int64_t>(ext.Height) + top < 2 || m.height < top)
+            // The frame's height is zoomed: the line's top is compared at the same zoom, so that
+            // a line inside the frame shows at every zoom.
+            if (static_cast<int64_t>(ext.Height) + top < 2 || m.height < zoomed(top, z))
                 continue;
 
             // The line's band, cleared on passes after the first; the last line's band reaches
-            // the frame's bottom. A transparent frame keeps what lies under it.
+            // the frame's bottom. A transparent frame keeps what lies under it. A text page is
+            // always painted whole on its white frame, and its bands span the frame: clearing
+            // them would wipe the part of a line above that reaches below the next line's top.
             const IRect band{col.Left - 1, zoomed(top, z), col.Right + 2,
                              L == last ? m.height : zoomed(static_cast<double>(ext.Height) + top, z)};
-            if (m.Painted == 1 && m.Transparent == 0 && c.brush.style == BrushStyle::Solid && !band.empty())
+            if (m.Painted == 1 && m.Transparent == 0 && !m.TextPage && c.brush.style == BrushStyle::Solid &&
+                !band.empty())
                 c.fillRect(band, c.brush.color);
 
             const int32_t ascent = measure.lineAscent(m, L);

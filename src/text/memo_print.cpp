@@ -259,7 +259,7 @@ void FramePrinter::widenTo(TDChaine& run, int32_t target)
 void FramePrinter::printBackground(const IRect& rect)
 {
     PrintFrameBackground(printer_, rect, frame_.Background, frame_.HasPattern, horz_, vert_, &frame_.BackImage,
-                         frame_.RasterOp);
+                         frame_.BackImageWidth, frame_.RasterOp);
 }
 
 void FramePrinter::Print(int32_t dx, int32_t dy)
@@ -415,7 +415,10 @@ void FramePrinter::printBorders(int64_t px, int64_t py, int64_t frameTop)
         return;
     Canvas& sheet = printer_.canvas();
     const int width = std::clamp(roundHalfEven(frame_.BorderWidth * horz_), 0, kMaxPenWidth);
-    sheet.pen = Pen{resolveColor(frame_.BorderColor), width, PenStyle::Solid, PenMode::Copy};
+    // Only the width and the colour: the mix and the style stay as what was printed before left
+    // them, as for image borders.
+    sheet.pen.width = width;
+    sheet.pen.color = resolveColor(frame_.BorderColor);
     const int left = coord(px), top = coord(py);
     const int right = coord(px + roundHalfEven(frame_.width * horz_));
     const int bottom = coord((static_cast<double>(frameTop) + frame_.height) * vert_);
