@@ -25,6 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     vr::DocStream stream = vr::DocStream::fromMemory(data + 1, size - 1);
     vr::Viewer viewer;
+    viewer.openMediaClips = false;  // players' clips are looked up, not played
     try {
         viewer.LoadFromStream(stream, (data[0] & 1) == 0);
     } catch (const vr::VError&) {

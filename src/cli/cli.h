@@ -19,6 +19,7 @@ struct CommandLine {
     int first = 0;  // 0: from page 1
     int last = 0;  // 0: to the last page
     int zoom = 100;
+    int chapter = 0;  // books: the chapter worked on (from 1); 0: the first
     // print
     int copies = 1;
     int dpi = kDefaultPrintDpi;
