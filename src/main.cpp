@@ -27,7 +27,9 @@ int main(int argc, char** argv)
     // for (a clip that cannot be opened is reported by the reader); everything else Qt says still
     // reaches stderr.
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& ctx, const QString& msg) {
-        const bool media = type == QtWarningMsg && ctx.category && qstrncmp(ctx.category, "qt.multimedia", 13) == 0;
+        const bool media = type == QtWarningMsg &&
+            ((ctx.category && qstrncmp(ctx.category, "qt.multimedia", 13) == 0) ||
+             msg.startsWith(QLatin1String("PulseAudioService:")));
         if (!media && !msg.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR")))
             std::cerr << qPrintable(qFormatLogMessage(type, ctx, msg)) << '\n';
     });

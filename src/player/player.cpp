@@ -109,13 +109,14 @@ std::string findClipFile(const std::string& name, const std::string& docFolder)
         return name;
     const size_t sep = name.find_last_of("\\/:");
     const std::string part = sep == std::string::npos ? name : name.substr(sep + 1);
-    if (part.empty() || docFolder.empty())
+    if (part.empty())
         return {};
+    // A document named without a folder lies in the current one.
     if (isFile(docFolder + part))
         return docFolder + part;
     // Clips come from a file system that ignores case.
     const QString wanted = QString::fromStdString(part);
-    const QDir dir(QString::fromStdString(docFolder));
+    const QDir dir(docFolder.empty() ? QStringLiteral(".") : QString::fromStdString(docFolder));
     for (const QString& entry : dir.entryList(QDir::Files)) {
         if (entry.compare(wanted, Qt::CaseInsensitive) == 0)
             return docFolder + entry.toStdString();

@@ -116,7 +116,7 @@ private:
 
 // The clip a stored name refers to: the name itself when it is a file, else the file of the
 // document's folder whose name matches the name's file-name part (after its last '\', '/' or
-// drive colon) without regard to case. Empty when nothing is found.
+// drive colon) without regard to case (an empty folder is the current one). Empty when nothing is found.
 std::string findClipFile(const std::string& name, const std::string& docFolder);
 
 }  // namespace vr
