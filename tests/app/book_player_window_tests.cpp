@@ -142,7 +142,12 @@ private slots:
         vrtest::writeFile(site.path("play.VPG"), playerPage(video ? "C:\\FILMS\\BALL.AVI" : "C:\\SONS\\CHIME.WAV"));
         site.window->show();
         QVERIFY(QTest::qWaitForWindowExposed(site.window.get()));
-        site.load(site.path("play.VPG"));
+        // The chapter of a book, so that the list shows too.
+        vrtest::writeFile(
+            site.path("film.BOK"),
+            vrtest::bookFile({{"C:\\B\\PLAY.VPG", "\xDD\xE1\xE3", "", "", ""}, {"C:\\B\\OTHER.VPG", "", "", "", ""}}));
+        site.load(site.path("film.BOK"));
+        QCOMPARE(site.viewer.state.DocFileName, site.path("play.VPG"));
         QCOMPARE(site.players().size(), 1);
         vr::PlayerWidget* w = site.players()[0];
         vr::TDPlayer* player = w->player();
@@ -156,15 +161,15 @@ private slots:
         QCOMPARE(w->buttonAt(at), 0);
         QTest::mouseClick(w, Qt::LeftButton, {}, at);
         QCOMPARE(player->clip()->playState(), vr::PlayState::Playing);
+        // While playing, play is greyed and pause is not.
+        const vr::MediaButtons on = player->buttons();
+        QVERIFY(!on[0]);
+        QVERIFY(on[1]);
         if (video) {
             QTRY_VERIFY_WITH_TIMEOUT(!player->clip()->frame().isNull(), 5000);
             QTest::qWait(300);
         }
         site.screenshot("player-playing.png");
-        // While playing, play is greyed and pause is not.
-        const vr::MediaButtons on = player->buttons();
-        QVERIFY(!on[0]);
-        QVERIFY(on[1]);
         QTest::mouseClick(w, Qt::LeftButton, {}, at + QPoint(21, 0));  // pause
         QCOMPARE(player->clip()->playState(), vr::PlayState::Paused);
     }

@@ -241,7 +241,7 @@ TEST_F(PlayerTest, AVideoClipShowsItsFramesInTheDisplayAreaUnlessTheDeviceIsForS
     settle(p);
     ASSERT_EQ(p.clipState(), ClipState::Open) << p.deviceError();
     EXPECT_TRUE(p.clip()->hasVideo());
-    EXPECT_NEAR(p.clip()->durationMs(), 1000, 80);
+    EXPECT_NEAR(p.clip()->durationMs(), 3000, 80);
     p.clip()->press(MediaButton::Play);
     ASSERT_TRUE(waitFor([&] { return !p.clip()->frame().isNull(); }, 5000));
     EXPECT_EQ(p.clip()->frame().size(), QSize(160, 120));
