@@ -5,6 +5,13 @@ packages=(
   build-essential cmake ninja-build pkg-config
   clang libclang-rt-14-dev            # sanitizer builds and libFuzzer targets
   qt6-base-dev libgl-dev              # Qt 6 Core, Gui, Widgets, PrintSupport, Test
+  qt6-multimedia-dev                  # players: Qt Multimedia, on GStreamer
+  gstreamer1.0-plugins-base           # WAV (PCM), Ogg; the back end's decoding and playback bins
+  gstreamer1.0-plugins-good           # AVI, WAV, Motion JPEG, mu-law/A-law, the PulseAudio sink
+  gstreamer1.0-plugins-bad            # MPEG program streams, MIDI (FluidSynth and its sound font)
+  gstreamer1.0-libav                  # AVI codecs of the time (MS Video 1, RLE, Cinepak, Indeo),
+                                      # MPEG-1/2 video, MP3, ADPCM
+  gstreamer1.0-tools                  # gst-launch-1.0: the tests' short video clip, made at build time
   libjpeg62-turbo-dev libgif-dev      # picture decoders
   libjpeg-turbo-progs                 # djpeg, the reference the JPEG tests compare with
   poppler-utils                       # pdfinfo and pdftoppm, to check the PDFs printing writes

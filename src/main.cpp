@@ -23,9 +23,14 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // A command-line run has no session: the platform's note about a missing runtime folder is
-    // not for the user; everything else Qt says still reaches stderr.
+    // not for the user, nor are the media back end's warnings about the sound devices it looked
+    // for (a clip that cannot be opened is reported by the reader); everything else Qt says still
+    // reaches stderr.
     qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& ctx, const QString& msg) {
-        if (!msg.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR")))
+        const bool media = type == QtWarningMsg &&
+            ((ctx.category && qstrncmp(ctx.category, "qt.multimedia", 13) == 0) ||
+             msg.startsWith(QLatin1String("PulseAudioService:")));
+        if (!media && !msg.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR")))
             std::cerr << qPrintable(qFormatLogMessage(type, ctx, msg)) << '\n';
     });
     QGuiApplication app(argc, argv);

@@ -7,6 +7,7 @@
 
 #include <QGuiApplication>
 
+#include "sample_book.h"
 #include "sample_pictures.h"
 #include "support/doc_writer.h"
 
@@ -431,6 +432,7 @@ int main(int argc, char** argv)
     samples::writeFile(folder + "/tour-rings.gif", samples::ringsGif());
     samples::writeFile(folder + "/tour-house.wmf", samples::houseWmf());
     samples::writeFile(folder + "/tour-flower.emf", samples::flowerEmf());
+    samples::writeBookSamples(folder);
     std::printf("%s/tour.VPG\n", folder.c_str());
     return 0;
 }

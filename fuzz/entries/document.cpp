@@ -15,6 +15,7 @@ void document(const uint8_t* data, size_t size)
         return;
     DocStream stream = DocStream::fromMemory(data + 1, size - 1);
     Viewer viewer;
+    viewer.openMediaClips = false;  // players' clips are looked up, not played
     try {
         viewer.LoadFromStream(stream, (data[0] & 1) == 0);
     } catch (const VError&) {

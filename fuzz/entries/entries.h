@@ -21,6 +21,8 @@ void metafile(const uint8_t* data, size_t size);
 // Documents: the first byte picks a page layout or a text document; the document is loaded,
 // dumped, its first page painted and printed on a small sheet. Needs a QGuiApplication.
 void document(const uint8_t* data, size_t size);
+// Books: the chapter entries the file holds, and the chapter list's lines made from them.
+void book(const uint8_t* data, size_t size);
 
 // Makes the QGuiApplication the painting entries need (offscreen), once.
 void initGui(int* argc, char*** argv);

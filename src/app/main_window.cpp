@@ -21,11 +21,14 @@
 #include <exception>
 
 #include "app/bevel_panel.h"
+#include "app/chapter_list_box.h"
 #include "app/key_discarder.h"
 #include "app/page_desk.h"
 #include "app/pictures.h"
+#include "app/player_widget.h"
 #include "app/window_printer.h"
 #include "gfx/print/printer.h"
+#include "player/player.h"
 
 namespace vr {
 namespace {
@@ -98,6 +101,11 @@ TFSVELMORA::TFSVELMORA(Viewer& viewer, AppDialogs& dialogs, const PrinterQuery& 
     buildKeys();
 
     viewer_.onChanged = [this] { refresh(); };
+    // A clip that cannot be opened is shown by the standard error report once the loading is done.
+    viewer_.onDeviceError = [this](const std::string& message) {
+        QMetaObject::invokeMethod(
+            this, [this, message] { dialogs_.errorReport(message); }, Qt::QueuedConnection);
+    };
 
     // FormCreate. Without a printer the page stays A4 and nothing is reported.
     runCommand([&] {
@@ -114,6 +122,7 @@ TFSVELMORA::TFSVELMORA(Viewer& viewer, AppDialogs& dialogs, const PrinterQuery& 
 TFSVELMORA::~TFSVELMORA()
 {
     viewer_.onChanged = nullptr;
+    viewer_.onDeviceError = nullptr;
 }
 
 void TFSVELMORA::buildSpeedPanel()
@@ -128,11 +137,13 @@ void TFSVELMORA::buildSpeedPanel()
         speedButton(speedPanel_, "SpeedButton14", {37, 10, 25, 25}, Glyph::Print, QStringLiteral("Print current file"));
     connect(print, &QToolButton::clicked, this, &TFSVELMORA::Impression1Click);
 
-    chapterList_ = new QComboBox(speedPanel_);
+    chapterList_ = new ChapterListBox(speedPanel_);
     chapterList_->setObjectName(QStringLiteral("ChapterList"));
     chapterList_->setFont(pixelFont(QStringLiteral("ZR Keyb"), 13, true));
     chapterList_->setGeometry(70, 8, 523, 24);
     chapterList_->hide();
+    connect(chapterList_, &QComboBox::activated, this,
+            [this](int index) { runCommand([&] { viewer_.ChapterListChange(index); }); });
 
     auto* label2 = new QLabel(QStringLiteral("page "), speedPanel_);
     label2->setObjectName(QStringLiteral("Label2"));
@@ -354,6 +365,10 @@ void TFSVELMORA::refresh()
 {
     setWindowTitle(QString::fromStdString(viewer_.caption));
     chapterList_->setVisible(viewer_.chapterListVisible);
+    {
+        const QSignalBlocker block(chapterList_);
+        chapterList_->setLines(viewer_.ChapterList, viewer_.chapterListIndex);
+    }
 
     {
         const QSignalBlocker block(cbZoom_);
@@ -376,6 +391,32 @@ void TFSVELMORA::refresh()
     // A new document can put a page of the same size at the same address: paint it afresh.
     desk_->dropCache();
     desk_->update();
+    showPlayers();
+}
+
+void TFSVELMORA::showPlayers()
+{
+    // Made afresh on every change: a new document may hold a player where an old one stood.
+    for (const QPointer<PlayerWidget>& w : players_) {
+        if (w) {
+            w->hide();
+            w->deleteLater();
+        }
+    }
+    players_.clear();
+    TSurfaceT* page = viewer_.state.CurrentPage;
+    if (!page || !page->visible)
+        return;
+    for (const auto& obj : page->objects()) {
+        auto* player = dynamic_cast<TDPlayer*>(obj.get());
+        if (!player)
+            continue;
+        auto* w = new PlayerWidget(*player, desk_);
+        w->setGeometry(page->left + player->left, page->top + player->top, player->width, player->height);
+        w->stackUnder(speedPanel_);
+        w->show();
+        players_.emplace_back(w);
+    }
 }
 
 void TFSVELMORA::OpenBtnClick()

@@ -2,6 +2,7 @@
 // holds; dialogs go through AppDialogs.
 #pragma once
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -19,7 +20,9 @@ class QToolButton;
 namespace vr {
 
 class BevelPanel;
+class ChapterListBox;
 class PageDesk;
+class PlayerWidget;
 
 class TFSVELMORA : public QMainWindow {
     Q_OBJECT
@@ -55,6 +58,8 @@ private:
     void buildKeys();
     void alignControls();
     void FormResize();
+    // The players of the shown page as live widgets over it.
+    void showPlayers();
 
     void OpenBtnClick();
 
@@ -77,7 +82,8 @@ private:
     BevelPanel* speedPanel_ = nullptr;
     BevelPanel* statusBar_ = nullptr;
     BevelPanel* pScrollV_ = nullptr;
-    QComboBox* chapterList_ = nullptr;
+    ChapterListBox* chapterList_ = nullptr;
+    std::vector<QPointer<PlayerWidget>> players_;
     QComboBox* cbZoom_ = nullptr;
     QTabBar* tabs_ = nullptr;
     QScrollBar* scrollBar1_ = nullptr;

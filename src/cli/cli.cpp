@@ -17,12 +17,12 @@ std::string usageText()
 {
     return "Usage:\n"
            "  velmora-reader [FILE]                 open FILE (.VPG, .VTX, .BOK) in the window\n"
-           "  velmora-reader render [-f FIRST] [-l LAST] [-z ZOOM] FILE OUT.png\n"
+           "  velmora-reader render [-f FIRST] [-l LAST] [-z ZOOM] [--chapter N] FILE OUT.png\n"
            "                                        write pages as PNG at ZOOM percent (30-200,\n"
            "                                        default 100); with more than one page OUT\n"
            "                                        must hold %d, replaced by the page number\n"
            "  velmora-reader print [-f FIRST] [-l LAST] [-c COPIES] [-r DPI] [-P PRINTER] [--png]\n"
-           "                     FILE [OUT.pdf | OUT.png]\n"
+           "                     [--chapter N] FILE [OUT.pdf | OUT.png]\n"
            "                                        print pages FIRST..LAST (default all), COPIES\n"
            "                                        times, as the Print command does: to OUT.pdf\n"
            "                                        (one PDF), to PNG sheets (--png or a .png OUT;\n"
@@ -32,13 +32,15 @@ std::string usageText()
            "                                        default 300). With no printer installed and no\n"
            "                                        OUT the sheets go to FILE's name with .pdf in\n"
            "                                        the current folder\n"
-           "  velmora-reader dump FILE              print the loaded document as JSON\n"
-           "  velmora-reader trace [-p PAGE] [-z ZOOM] FILE\n"
+           "  velmora-reader dump [--chapter N] FILE\n"
+           "                                        print the loaded document as JSON\n"
+           "  velmora-reader trace [-p PAGE] [-z ZOOM] [--chapter N] FILE\n"
            "                                        print the drawing calls of page PAGE (default\n"
            "                                        1) at ZOOM percent, one per line\n"
            "  velmora-reader --help | --version\n"
-           "Options of every command: --verbose also prints, on standard error, each damage the\n"
-           "reader recovered from (a picture it could not decode, a text page it skipped, ...).\n";
+           "Options: --chapter N works on chapter N of a book (.BOK); without it a book's first\n"
+           "chapter is used. --verbose also prints, on standard error, each damage the reader\n"
+           "recovered from (a picture it could not decode, a text page it skipped, ...).\n";
 }
 
 namespace {
@@ -56,6 +58,7 @@ bool parseNumber(const std::string& text, int& value)
 int render(const CommandLine& cmd, std::ostream& err)
 {
     LoadedDocument doc;
+    doc.chapter = cmd.chapter;
     const PageRangeCheck range = loadWithRange(doc, cmd.file, cmd.first, cmd.last, err, cmd.verbose ? &err : nullptr);
     if (!range.usable)
         return range.status;
@@ -96,6 +99,7 @@ int render(const CommandLine& cmd, std::ostream& err)
 int dump(const CommandLine& cmd, std::ostream& out, std::ostream& err)
 {
     LoadedDocument doc;
+    doc.chapter = cmd.chapter;
     loadForCommandLine(doc, cmd.file, cmd.verbose ? &err : nullptr);
     out << dumpDocument(doc.viewer, doc.error);
     if (doc.error) {
@@ -108,6 +112,7 @@ int dump(const CommandLine& cmd, std::ostream& out, std::ostream& err)
 int trace(const CommandLine& cmd, std::ostream& out, std::ostream& err)
 {
     LoadedDocument doc;
+    doc.chapter = cmd.chapter;
     const PageRangeCheck range = loadWithRange(doc, cmd.file, cmd.page, cmd.page, err, cmd.verbose ? &err : nullptr);
     if (!range.usable)
         return range.status;
@@ -194,6 +199,12 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
                 return std::nullopt;
             }
             cmd.printer = args[++i];
+        } else if (a == "--chapter") {
+            if (i + 1 >= args.size() || !parseNumber(args[i + 1], cmd.chapter) || cmd.chapter < 1) {
+                usageError = "Option --chapter needs a chapter number (from 1)";
+                return std::nullopt;
+            }
+            ++i;
         } else if (verb == "print" && a == "--png") {
             cmd.png = true;
         } else if (a.size() > 1 && a[0] == '-') {

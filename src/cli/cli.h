@@ -21,6 +21,7 @@ struct CommandLine {
     int zoom = 100;
     int page = 1;  // trace: the page drawn
     bool verbose = false;  // warnings of recovered damage on standard error
+    int chapter = 0;  // books: the chapter worked on (from 1); 0: the first
     // print
     int copies = 1;
     int dpi = kDefaultPrintDpi;

@@ -13,11 +13,14 @@ struct LoadedDocument {
     FontCatalogue fonts;
     Viewer viewer;
     std::optional<std::string> error;  // why reading stopped, when it did
+    int chapter = 0;  // books: the chapter to open (from 1) instead of the first
 };
 
 // Loads `file` as the command-line document: fonts beside the program and in the document's
-// folder, no dialog. A reading error is kept in doc.error with the pages read before it. With
-// `warnings`, each damage recovered from (now and when the pages are drawn) is written there.
+// folder, no dialog. A reading error is kept in doc.error with the pages read before it. A book
+// opens its first chapter, or chapter doc.chapter as the chapter list would. The players' clips
+// have been opened (or have failed) when it returns. With `warnings`, each damage recovered from
+// (now and when the pages are drawn) is written there.
 void loadForCommandLine(LoadedDocument& doc, const std::string& file, std::ostream* warnings = nullptr);
 
 // The pages a command works on: FIRST..LAST from the command line, 1 and the page count by

@@ -97,6 +97,7 @@ std::optional<CommandLine> finishPrintCommand(CommandLine cmd, const std::vector
 int printCommand(const CommandLine& cmd, std::ostream& out, std::ostream& err)
 {
     LoadedDocument doc;
+    doc.chapter = cmd.chapter;
     const PageRangeCheck range =
         loadWithRange(doc, cmd.file, cmd.first, cmd.last, err, cmd.verbose ? &err : nullptr);
     if (!range.usable)

@@ -1,4 +1,4 @@
-// Damage the reader recovers from: a picture that cannot be decoded, a text page skipped, a
+// Damage the reader recovers from (messages are UTF-8): a picture that cannot be decoded, a text page skipped, a
 // metafile record left out. Nothing of it stops a document, so none of it may be silent either:
 // readers and painters report it here, and the command line's dump and --verbose show it. The
 // window keeps to its own messages.

@@ -51,7 +51,8 @@ void readPageLayout(DocStream& s, DocumentState& state, PageSink& pages, const D
     s.readFixed(count, sizeof count);
     const int32_t pageTotal = numericField(count, 3);
     result.pagesRead = pageTotal;
-    const ObjectReadContext objects = objectReadContext(state, ctx.fontInstalled, ctx.diagnostics);
+    ObjectReadContext objects = objectReadContext(state, ctx.fontInstalled, ctx.diagnostics);
+    objects.players.media = ctx.media;
     for (int32_t i = 1; i <= pageTotal; ++i) {
         TSurfaceT& page = pages.createnewpage(true);
         uint8_t tag[5];

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "player/player.h"
 #include "text/records.h"
 
 namespace vr {
@@ -20,6 +21,7 @@ struct DocumentState;
 struct DocumentReadContext {
     FontInstalledFn fontInstalled;
     Diagnostics* diagnostics = nullptr;
+    ClipOpening media;  // how the players' clips are opened
 };
 
 struct DocumentReadResult {

@@ -38,6 +38,8 @@ ObjectReadContext objectReadContext(const DocumentState& state, FontInstalledFn 
     ObjectReadContext ctx;
     ctx.folders = PictureFolders{state.AppFolder, state.DocFolder};
     ctx.diagnostics = diagnostics;
+    ctx.players.DocFolder = state.DocFolder;
+    ctx.players.diagnostics = diagnostics;
     FrameReadContext& frames = ctx.frames;
     frames.DocVersion = state.DocVersion;
     frames.DocSubVersion = state.DocSubVersion;
@@ -86,6 +88,11 @@ void readObjectRecord(DocStream& s, TSurfaceT& page, const ObjectReadContext& ct
     case ObjectTag::Shape: {
         auto& shape = static_cast<TDShape&>(page.add(std::make_unique<TDShape>()));
         shape.ReadRecord(s, true, ctx.diagnostics);
+        return;
+    }
+    case ObjectTag::Player: {
+        auto& player = static_cast<TDPlayer&>(page.add(std::make_unique<TDPlayer>()));
+        player.ReadRecord(s, ctx.players);
         return;
     }
     default:

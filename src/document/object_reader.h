@@ -2,6 +2,7 @@
 // it reads its own body. Records carry no lengths, so each reader consumes exactly its bytes.
 #pragma once
 #include "objects/image.h"
+#include "player/player.h"
 #include "text/memo.h"
 
 namespace vr {
@@ -34,6 +35,7 @@ struct ObjectReadContext {
     PictureFolders folders;  // where picture files are looked for
     FrameReadContext frames;  // text frames: version tags, faces, background pictures
     Diagnostics* diagnostics = nullptr;  // recovered damage (may be null)
+    PlayerReadContext players;  // players: the document's folder and how clips are opened
 };
 
 ObjectReadContext objectReadContext(const DocumentState& state, FontInstalledFn fontInstalled,

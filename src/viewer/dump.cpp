@@ -6,6 +6,40 @@
 
 namespace vr {
 
+namespace {
+
+// The book's chapters: each record's file, the entry's name, title and kept fields as stored,
+// and its line in the chapter list as shown (padded).
+void dumpChapters(const Viewer& viewer, JsonWriter& out)
+{
+    out.field("book", viewer.BookFileName);
+    out.field("chapterListIndex", static_cast<int32_t>(viewer.chapterListIndex));
+    out.key("chapters");
+    out.beginArray();
+    for (size_t i = 0; i < viewer.ChapterRecords.size(); ++i) {
+        const ChapterRecord& r = viewer.ChapterRecords[i];
+        out.beginObject();
+        // The folder is the system's text; the name part the book's 8-bit text.
+        const std::string part = fileNamePart(r.FileName);
+        out.field("file", r.FileName.substr(0, r.FileName.size() - part.size()) + latin1ToUtf8(part));
+        out.key("entryName");
+        out.bytes(r.EntryName);
+        out.key("title");
+        out.bytes(r.Title);
+        out.key("kept");
+        out.beginArray();
+        for (const std::string& k : r.Kept)
+            out.bytes(k);
+        out.endArray();
+        out.key("line");
+        out.bytes(i < viewer.ChapterList.size() ? viewer.ChapterList[i] : std::string());
+        out.endObject();
+    }
+    out.endArray();
+}
+
+}  // namespace
+
 std::string dumpDocument(const Viewer& viewer, const std::optional<std::string>& error)
 {
     const DocumentState& st = viewer.state;
@@ -29,6 +63,9 @@ std::string dumpDocument(const Viewer& viewer, const std::optional<std::string>&
     out.endObject();
     out.field("ZoomPercent", static_cast<int32_t>(st.ZoomPercent));
     out.endObject();
+
+    if (viewer.chapterListVisible && !viewer.BookFileName.empty())
+        dumpChapters(viewer, out);
 
     out.key("pages");
     out.beginArray();

@@ -147,7 +147,8 @@ void Viewer::LoadDocument()
         }
         if (!state.DocFileName.empty() && documentExtension(state.DocFileName) == ".BOK") {
             chapterListVisible = true;
-            throw VError("Books (.BOK) cannot be opened yet: " + state.DocFileName);
+            OpenBook(state.DocFileName);
+            return;
         }
     }
 
@@ -170,6 +171,8 @@ void Viewer::readBody(DocStream& stream, bool pageLayout)
     DocumentReadContext ctx;
     ctx.fontInstalled = fontInstalled ? fontInstalled : fonts ? fonts->installedFn() : installedFontCatalogue();
     ctx.diagnostics = &diagnostics;
+    ctx.media.open = openMediaClips;
+    ctx.media.onDeviceError = onDeviceError;
     DocumentReadResult read;
     try {
         if (pageLayout)

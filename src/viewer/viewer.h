@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/diagnostics.h"
+#include "document/book_reader.h"
 #include "document/document_state.h"
 #include "document/page_sink.h"
 #include "page/surface.h"
@@ -68,6 +69,17 @@ public:
     // The two reserved bytes after the page size of the last page-layout document.
     std::array<uint8_t, 2> reservedPair{};
 
+    // Books: the chapters of the last book opened, the list's lines as shown (8-bit codes, padded)
+    // and the line shown in the list (-1 none).
+    std::string BookFileName;
+    std::vector<ChapterRecord> ChapterRecords;
+    std::vector<std::string> ChapterList;
+    int chapterListIndex = -1;
+    // Media clips: opened while the document loads unless switched off (fuzzing); a clip that
+    // cannot be opened is told here once (the window shows it) besides the diagnostics.
+    bool openMediaClips = true;
+    std::function<void(const std::string& message)> onDeviceError;
+
     // Pages in creation order.
     const std::vector<std::unique_ptr<TSurfaceT>>& pages() const { return pages_; }
 
@@ -93,6 +105,11 @@ public:
     // The Open command: forgets the document's name, hides the chapter list and loads (the host's
     // open dialog asks for the file).
     void openDocument();
+    // Books: fills the chapter list from the book and opens its first chapter (nothing happens
+    // when the book file does not exist).
+    void OpenBook(const std::string& bookFile);
+    // The chapter list's selection changed to line k: opens that chapter.
+    void ChapterListChange(int k);
     // Orientation and page size from the current printer; with none, A4 portrait.
     void ApplyPrinterPage(const std::optional<PrinterPage>& printer);
     // The Print command: the range and copies the host's dialog answers, printed at 100 % zoom
@@ -131,6 +148,7 @@ private:
     void changed();
     void scaleCurrentPage(int m, int d);
     void readBody(DocStream& s, bool pageLayout);
+    void openChapter(const ChapterRecord& record);
     void showFirstPage(const DocumentReadResult& read, bool pageLayout);
     void placeAndShow(TSurfaceT& page);
     std::optional<int32_t> neighbourNumber(int32_t from, int direction) const;

@@ -6,6 +6,7 @@
 int runStartUpTests(int argc, char** argv);
 int runMainWindowTests(int argc, char** argv);
 int runDialogWindowTests(int argc, char** argv);
+int runBookPlayerWindowTests(int argc, char** argv);
 
 int main(int argc, char** argv)
 {
@@ -20,5 +21,6 @@ int main(int argc, char** argv)
     failures += runStartUpTests(argc, argv);
     failures += runMainWindowTests(argc, argv);
     failures += runDialogWindowTests(argc, argv);
+    failures += runBookPlayerWindowTests(argc, argv);
     return failures == 0 ? 0 : 1;
 }

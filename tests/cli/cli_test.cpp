@@ -147,7 +147,8 @@ TEST(CommandLineRun, HelpAndVersion)
 {
     RunResult r = run({"--help"});
     EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("velmora-reader render [-f FIRST] [-l LAST] [-z ZOOM] FILE OUT.png"), std::string::npos);
+    EXPECT_NE(r.out.find("velmora-reader render [-f FIRST] [-l LAST] [-z ZOOM] [--chapter N] FILE OUT.png"),
+              std::string::npos);
     r = run({"--version"});
     EXPECT_EQ(r.out.rfind("velmora-reader ", 0), 0u);
 }

@@ -1,0 +1,7 @@
+#include "entries/entries.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    vr::fuzz::book(data, size);
+    return 0;
+}
