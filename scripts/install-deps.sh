@@ -6,6 +6,7 @@ packages=(
   clang libclang-rt-14-dev            # sanitizer builds and libFuzzer targets
   qt6-base-dev libgl-dev              # Qt 6 Core, Gui, Widgets, PrintSupport, Test
   libjpeg62-turbo-dev libgif-dev      # picture decoders
+  libgsf-1-dev                        # compound files of embedded objects
   libjpeg-turbo-progs                 # djpeg, the reference the JPEG tests compare with
   poppler-utils                       # pdfinfo and pdftoppm, to check the PDFs printing writes
   libgtest-dev libbenchmark-dev       # tests and benchmarks
