@@ -12,7 +12,7 @@
 #include <QImage>
 
 #include "core/errors.h"
-#include "gfx/raster_canvas.h"
+#include "gfx/canvas/raster_canvas.h"
 #include "ole/container_stream.h"
 #include "ole/embedded_object.h"
 #include "ole/presentation.h"

@@ -6,8 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "gfx/canvas.h"
-#include "gfx/picture.h"
+#include "gfx/canvas/canvas.h"
+#include "gfx/picture/picture.h"
 #include "ole/compound_file.h"
 
 namespace vr::ole {

@@ -5,7 +5,7 @@
 #include <QImage>
 #include <gtest/gtest.h>
 
-#include "gfx/raster_canvas.h"
+#include "gfx/canvas/raster_canvas.h"
 #include "ole/compound_file.h"
 #include "ole/container_stream.h"
 #include "ole/embedded_object.h"
