@@ -15,6 +15,7 @@
 #include "gfx/canvas/raster_canvas.h"
 #include "ole/container_stream.h"
 #include "ole/embedded_object.h"
+#include "ole/ole_error.h"
 #include "ole/presentation.h"
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
