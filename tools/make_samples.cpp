@@ -7,6 +7,7 @@
 
 #include <QGuiApplication>
 
+#include "sample_ole.h"
 #include "sample_pictures.h"
 #include "support/doc_writer.h"
 
@@ -423,6 +424,7 @@ int main(int argc, char** argv)
     images(tour, vrtest::bmpFile(48, 32, rgb(90, 170, 220)));
     shapes(tour, samples::stripesBmp());
     frames(tour);
+    samples::oleAndTables(tour);
     tour.save(folder + "/tour.VPG");
     vrtest::writeFile(folder + "/letter.VTX", letter());
     samples::writeFile(folder + "/tour-tiles.bmp", tiles);

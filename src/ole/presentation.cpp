@@ -74,11 +74,11 @@ Picture metafilePicture(const uint8_t* p, size_t n, int32_t extentX, int32_t ext
         return Picture::fromBytes(Picture::Kind::Wmf, std::vector<uint8_t>(p, p + n));
     std::vector<uint8_t> wmf;
     if (extentX > 0 && extentY > 0) {
-        const int32_t largest = std::max(extentX, extentY);
-        const int32_t divisor = largest > 32767 ? (largest + 32766) / 32767 : 1;
-        const auto w = static_cast<uint16_t>(std::max(1, extentX / divisor));
-        const auto h = static_cast<uint16_t>(std::max(1, extentY / divisor));
-        const uint16_t inch = static_cast<uint16_t>(2540 / divisor > 0 ? 2540 / divisor : 1);
+        const int64_t largest = std::max(extentX, extentY);
+        const int64_t divisor = largest > 32767 ? (largest + 32766) / 32767 : 1;
+        const auto w = static_cast<uint16_t>(std::max<int64_t>(1, extentX / divisor));
+        const auto h = static_cast<uint16_t>(std::max<int64_t>(1, extentY / divisor));
+        const auto inch = static_cast<uint16_t>(std::max<int64_t>(1, 2540 / divisor));
         wmf.reserve(22 + n);
         put32(wmf, kPlaceableKey);
         const uint16_t words[] = {0, 0, 0, w, h, inch, 0, 0};  // handle, bounds, inch, reserved

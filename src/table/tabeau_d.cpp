@@ -74,12 +74,6 @@ void TTabeauD::changeScale(int m, int d)
         cell->changeScale(m, d);
 }
 
-void TTabeauD::refreshTransparent()
-{
-    for (const auto& cell : Cells)
-        cell->refreshTransparent();
-}
-
 void TTabeauD::dumpFields(JsonWriter& out) const
 {
     dumpBounds(out);

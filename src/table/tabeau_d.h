@@ -35,7 +35,6 @@ public:
     void dumpFields(JsonWriter& out) const override;
     // The table and, inside it, its cells scale with the page.
     void changeScale(int m, int d) override;
-    void refreshTransparent() override;
 
     uint8_t Columns = 0;
     uint8_t Rows = 0;

@@ -140,6 +140,20 @@ TEST(Presentation, ExtentsAreTheWindowOfAMetafileThatSetsNone)
     EXPECT_EQ(at(im, 48, 24), kWhite);
 }
 
+TEST(Presentation, ExtentsBeyondSixteenBitsKeepTheirProportions)
+{
+    // 100000 x 50000: the header's bounds take 25000 x 12500 at 635 units to the inch.
+    auto p = fromStream("\x02OlePres000", pres(kCfMetafilePict, 1, vrtest::filledWmf(10, 10, kRed), 100000, 50000));
+    ASSERT_TRUE(p);
+    EXPECT_EQ(p->picture.width(), 3780);
+    EXPECT_EQ(p->picture.height(), 1890);
+    // The largest extents a header can hold.
+    p = fromStream("\x02OlePres000",
+                   pres(kCfMetafilePict, 1, vrtest::filledWmf(10, 10, kRed), 0x7FFFFFFE, 0x7FFFFFFE));
+    ASSERT_TRUE(p);
+    EXPECT_EQ(at(drawn(*p, 20, 20, IRect{0, 0, 20, 20}), 5, 5), kRed);
+}
+
 TEST(Presentation, BitmapStretchedIntoTheRectangle)
 {
     const auto p = fromStream("\x02OlePres001", pres(kCfDib, 1, vrtest::dib(4, 2, kBlue)));
