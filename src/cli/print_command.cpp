@@ -97,7 +97,8 @@ std::optional<CommandLine> finishPrintCommand(CommandLine cmd, const std::vector
 int printCommand(const CommandLine& cmd, std::ostream& out, std::ostream& err)
 {
     LoadedDocument doc;
-    const PageRangeCheck range = loadWithRange(doc, cmd.file, cmd.first, cmd.last, err);
+    const PageRangeCheck range =
+        loadWithRange(doc, cmd.file, cmd.first, cmd.last, err, cmd.verbose ? &err : nullptr);
     if (!range.usable)
         return range.status;
     int status = range.status;
@@ -144,7 +145,7 @@ int printCommand(const CommandLine& cmd, std::ostream& out, std::ostream& err)
         }
         const bool terminal = &err == &std::cerr && isatty(STDERR_FILENO) == 1;
         CommandLinePrintHost host(first, last, cmd.copies, terminal ? &err : nullptr);
-        v.Impression1Click(*device, host);
+        v.printDocument(*device, host);
     } catch (const std::exception& e) {
         err << e.what() << '\n';
         return kExitError;

@@ -101,7 +101,7 @@ void TDOleContainer::LoadFromStream(const std::vector<uint8_t>& bytes)
     }
 }
 
-void TDOleContainer::paint(Canvas& canvas, const PaintContext&)
+void TDOleContainer::paintOnPage(Canvas& canvas, const PaintContext&)
 {
     const int W = width, H = height;
     canvas.fillRect(IRect{0, 0, W, 1}, kWindowFrame);

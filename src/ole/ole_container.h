@@ -34,10 +34,10 @@ public:
     // The same from a saved stream given directly.
     void LoadFromStream(const std::vector<uint8_t>& bytes);
 
-    void paint(Canvas& canvas, const PaintContext& ctx) override;
+    void paintOnPage(Canvas& canvas, const PaintContext& ctx) override;
     // Border lines, then the content picture stretched into the scaled bounds.
     void Print(PrinterDevice& printer, double sx, double sy);
-    void print(PrinterDevice& printer, double sx, double sy) override { Print(printer, sx, sy); }
+    void printOnSheet(PrinterDevice& printer, double sx, double sy) override { Print(printer, sx, sy); }
     int printPass() const override { return 3; }  // no record field gives it the upper layer
     void dumpFields(JsonWriter& out) const override;
 

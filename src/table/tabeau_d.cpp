@@ -44,7 +44,7 @@ void TTabeauD::ReadRecord(DocStream& s, bool withContent, const FrameReadContext
     }
 }
 
-void TTabeauD::paint(Canvas& canvas, const PaintContext& ctx)
+void TTabeauD::paintOnPage(Canvas& canvas, const PaintContext& ctx)
 {
     const int W = width, H = height;
     canvas.fillRect(IRect{0, 0, W, H}, resolveColor(kButtonFace));
@@ -57,7 +57,7 @@ void TTabeauD::paint(Canvas& canvas, const PaintContext& ctx)
         CanvasSaver saver(canvas);
         canvas.translate(cell->left, cell->top);
         canvas.clipTo(IRect{0, 0, cell->width, cell->height});
-        cell->paint(canvas, ctx);
+        cell->paintOnPage(canvas, ctx);
     }
 }
 

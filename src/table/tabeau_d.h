@@ -26,11 +26,11 @@ public:
 
     // The panel (button-face colour, one-pixel raised outer bevel), then every cell over it in
     // list order, each in its own coordinates and clipped to its bounds.
-    void paint(Canvas& canvas, const PaintContext& ctx) override;
+    void paintOnPage(Canvas& canvas, const PaintContext& ctx) override;
     // Each cell through the text frame's print operation, offset by the table's Left and Top;
     // the panel itself is not printed.
     void Print(PrinterDevice& printer, double sx, double sy);
-    void print(PrinterDevice& printer, double sx, double sy) override { Print(printer, sx, sy); }
+    void printOnSheet(PrinterDevice& printer, double sx, double sy) override { Print(printer, sx, sy); }
     int printPass() const override { return 3; }  // no record field gives it the upper layer
     void dumpFields(JsonWriter& out) const override;
     // The table and, inside it, its cells scale with the page.

@@ -105,7 +105,7 @@ QImage painted(TDOleContainer& ole)
     QImage im(ole.width, ole.height, QImage::Format_RGB32);
     im.fill(0xFF00FF00u);
     RasterCanvas c(im);
-    ole.paint(c, PaintContext{});
+    ole.paintOnPage(c, PaintContext{});
     return im;
 }
 
@@ -205,7 +205,7 @@ TEST(OleContainerScreen, BorderSidesAtHalfAndThreeHalfPens)
     // Width 3: h = 2. Client coordinates start inside the one-pixel frame, at (1, 1).
     TDOleContainer ole = loaded(Bytes{}, {"1", "1", "1", "1", "3", "255"});
     RecordingCanvas c(200, 80);
-    ole.paint(c, PaintContext{});
+    ole.paintOnPage(c, PaintContext{});
     std::vector<std::string> lines;
     for (const std::string& call : c.calls)
         if (call.rfind("line ", 0) == 0)
@@ -223,7 +223,7 @@ TEST(OleContainerScreen, BorderSidesAtHalfAndThreeHalfPens)
     QImage im(200, 80, QImage::Format_RGB32);
     im.fill(0xFFFFFFFFu);
     RasterCanvas rc(im);
-    ole.paint(rc, PaintContext{});
+    ole.paintOnPage(rc, PaintContext{});
     EXPECT_EQ(at(im, 1, 40), kRed);  // left, at client x 0
     EXPECT_EQ(at(im, 100, 1), kRed);  // top, at client y 0
     EXPECT_EQ(at(im, 198, 40), kWhite);  // no right line inside

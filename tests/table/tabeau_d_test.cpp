@@ -162,7 +162,7 @@ TEST_F(TableRead, PanelUnderTheCellsAndScaling)
     QImage im(table.width, table.height, QImage::Format_RGB32);
     im.fill(0xFF000000u);
     RasterCanvas c(im);
-    table.paint(c, PaintContext{});
+    table.paintOnPage(c, PaintContext{});
     auto at = [&im](int x, int y) { return fromArgb(im.pixel(x, y)); };
     EXPECT_EQ(at(0, 0), kWhite);  // raised bevel: light top and left
     EXPECT_EQ(at(0, 100), kWhite);
