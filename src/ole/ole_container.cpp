@@ -104,6 +104,7 @@ void TDOleContainer::LoadFromStream(const std::vector<uint8_t>& bytes)
 void TDOleContainer::paintOnPage(Canvas& canvas, const PaintContext&)
 {
     const int W = width, H = height;
+    canvas.resetDrawingState();
     canvas.fillRect(IRect{0, 0, W, 1}, kWindowFrame);
     canvas.fillRect(IRect{0, H - 1, W, H}, kWindowFrame);
     canvas.fillRect(IRect{0, 0, 1, H}, kWindowFrame);

@@ -57,6 +57,7 @@ void TTabeauD::paintOnPage(Canvas& canvas, const PaintContext& ctx)
         CanvasSaver saver(canvas);
         canvas.translate(cell->left, cell->top);
         canvas.clipTo(IRect{0, 0, cell->width, cell->height});
+        canvas.resetDrawingState();  // each cell is a control of its own
         cell->paintOnPage(canvas, ctx);
     }
 }
