@@ -1,8 +1,11 @@
-// Writes the seeds of the embedded-object fuzz target into the folder given as the argument:
-// container streams around compound files written by libgsf, and one bare presentation stream.
+// Writes fuzz seeds under the folder given as the argument (tests/fuzz-seeds): for the
+// embedded-object target, container streams around compound files written by libgsf and one bare
+// presentation stream; for the document target, the tour's page of embedded objects and a drawn
+// table as a one-page document.
 #include <cstdio>
 #include <string>
 
+#include "sample_ole.h"
 #include "sample_pictures.h"
 #include "support/cfb_writer.h"
 
@@ -20,10 +23,10 @@ Bytes withoutPlaceableHeader(const Bytes& wmf)
 int main(int argc, char** argv)
 {
     if (argc != 2) {
-        std::fprintf(stderr, "usage: make-ole-seeds FOLDER\n");
+        std::fprintf(stderr, "usage: make-ole-seeds SEEDS_FOLDER\n");
         return 2;
     }
-    const std::string folder = argv[1];
+    const std::string folder = std::string(argv[1]) + "/ole_fuzzer";
     const Bytes house = withoutPlaceableHeader(samples::houseWmf());
     const Bytes ole{1, 0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
     const Bytes compObj(40, 0);
@@ -58,5 +61,10 @@ int main(int argc, char** argv)
          vrtest::containerStream(
              1, vrtest::compoundFile({{"CONTENTS", samples::houseWmf()}}, vrtest::staticMetafileClass())));
     save("presentation.bin", vrtest::presentationStream(3, 1, 2540, 1270, vrtest::filledWmf(100, 50, 0x0000FF)));
+    vrtest::VpgWriter page;
+    samples::oleAndTables(page, "P1");
+    Bytes doc{0};  // the document target's first byte: a page layout
+    vrtest::append(doc, page.bytes());
+    vrtest::writeFile(std::string(argv[1]) + "/load_fuzzer/ole-table.vpg.bin", doc);
     return 0;
 }

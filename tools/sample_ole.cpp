@@ -78,9 +78,9 @@ Bytes cell(int left, int top, int width, int height, const std::string& text, ui
 
 }  // namespace
 
-void oleAndTables(vrtest::VpgWriter& w)
+void oleAndTables(vrtest::VpgWriter& w, const std::string& pageTag)
 {
-    w.page("P8");
+    w.page(pageTag);
     // A drawing cached as a metafile picture (the house, 1000 x 1000 units, 17.64 mm square),
     // with a border on its four sides.
     const Bytes placeable = houseWmf();

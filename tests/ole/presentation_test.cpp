@@ -176,6 +176,12 @@ TEST(Presentation, SizesBeyondTheStreamAreCutAtItsEnd)
     ASSERT_TRUE(p);
     EXPECT_EQ(p->dataSize, wmf.size());
     EXPECT_EQ(at(drawn(*p, 20, 20, IRect{0, 0, 20, 20}), 10, 10), kGreen);
+    // A metafile whose own header claims 4 GB: its records are read as far as the stream goes.
+    Bytes big = wmf;
+    big[6] = big[7] = big[8] = big[9] = 0xFF;
+    const auto q = fromStream("\x02OlePres000", pres(kCfMetafilePict, 1, big, 254, 254));
+    ASSERT_TRUE(q);
+    EXPECT_EQ(at(drawn(*q, 20, 20, IRect{0, 0, 20, 20}), 10, 10), kGreen);
     // A bitmap whose header asks for more rows than the data holds cannot be drawn.
     Bytes d = vrtest::dib(200, 200, kGreen);
     d.resize(200);
