@@ -152,25 +152,6 @@ std::string classIdText(const ClassId& id)
     return text;
 }
 
-ClassId classIdFromText(const std::string& text)
-{
-    ClassId id{};
-    unsigned d1 = 0, d2 = 0, d3 = 0, b[8] = {};
-    if (text.size() != 38 ||
-        std::sscanf(text.c_str(), "{%8x-%4x-%4x-%2x%2x-%2x%2x%2x%2x%2x%2x}", &d1, &d2, &d3, &b[0], &b[1], &b[2], &b[3],
-                    &b[4], &b[5], &b[6], &b[7]) != 11)
-        return id;
-    for (int i = 0; i < 4; ++i)
-        id[i] = static_cast<uint8_t>(d1 >> (8 * i));
-    id[4] = static_cast<uint8_t>(d2);
-    id[5] = static_cast<uint8_t>(d2 >> 8);
-    id[6] = static_cast<uint8_t>(d3);
-    id[7] = static_cast<uint8_t>(d3 >> 8);
-    for (int i = 0; i < 8; ++i)
-        id[8 + i] = static_cast<uint8_t>(b[i]);
-    return id;
-}
-
 void checkCompoundHeader(const uint8_t* data, size_t size)
 {
     if (size < sizeof kSignature || std::memcmp(data, kSignature, sizeof kSignature) != 0)

@@ -16,8 +16,6 @@ using ClassId = std::array<uint8_t, 16>;
 // "{XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}" with the first three groups little-endian, as the
 // platform writes class identifiers.
 std::string classIdText(const ClassId& id);
-// A class identifier from its text form; all zeros for text that is not one.
-ClassId classIdFromText(const std::string& text);
 
 struct StorageEntry {
     std::string name;  // UTF-8; the first character may be a control character ("\1Ole")

@@ -119,16 +119,6 @@ TEST(CompoundFile, FourKilobyteSectorsOpenToo)
     EXPECT_EQ(CompoundFile::read(b.data(), b.size()).entries().size(), 7u);
 }
 
-TEST(CompoundFile, ClassIdentifierText)
-{
-    const ClassId id = classIdFromText("{0003000C-0000-0000-C000-000000000046}");
-    EXPECT_EQ(id[0], 0x0C);
-    EXPECT_EQ(id[2], 0x03);
-    EXPECT_EQ(id[8], 0xC0);
-    EXPECT_EQ(classIdText(id), "{0003000C-0000-0000-C000-000000000046}");
-    EXPECT_EQ(classIdFromText("0003000C"), ClassId{});
-}
-
 TEST(CompoundFileErrors, DataThatIsNoCompoundFile)
 {
     EXPECT_EQ(refusal(Bytes{}), kNotCompoundFile);

@@ -291,16 +291,3 @@ TEST(OleContainerPrint, BorderOnTheEdgesThenTheContentInTheScaledRectangle)
     EXPECT_EQ(p2.calls(), (std::vector<std::string>{"line 100,50 -> 300,50 pen=#000000 w1 solid copy"}));
 }
 
-TEST(OleContainerDump, FieldsClassStreamsAndPresentation)
-{
-    TDOleContainer ole = loaded(bitmapObject());
-    JsonWriter out;
-    out.beginObject();
-    ole.dumpFields(out);
-    out.endObject();
-    const std::string& json = out.str();
-    for (const char* expected :
-         {"\"Signature\": \"BDOC\"", "\"DrawAspect\": 1", "\"ClassId\": \"{00000000-0000-0000-0000-000000000000}\"",
-          "\"Name\": \"\\u0002OlePres000\"", "\"Format\": \"dib\"", "\"Width\": 3", "\"Error\": null"})
-        EXPECT_NE(json.find(expected), std::string::npos) << expected << "\n" << json;
-}

@@ -220,15 +220,3 @@ TEST_F(TableRead, EachCellPrintsOffsetByTheTable)
               }));
 }
 
-TEST_F(TableRead, DumpShowsEveryCellWithItsPlace)
-{
-    ASSERT_EQ(read(twoByThree()), "");
-    JsonWriter out;
-    out.beginObject();
-    table.dumpFields(out);
-    out.endObject();
-    const std::string& json = out.str();
-    for (const char* expected :
-         {"\"Columns\": 3", "\"Rows\": 2", "\"kind\": \"TDMemo\"", "\"Row\": 2", "\"Column\": 3"})
-        EXPECT_NE(json.find(expected), std::string::npos) << expected;
-}
