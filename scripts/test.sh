@@ -28,6 +28,7 @@ regressions_of() {
 corpus_of() {
   case "$1" in
     bmp_fuzzer) echo bmp ;; ico_fuzzer) echo ico ;; jpeg_fuzzer) echo jpeg ;; gif_fuzzer) echo gif ;;
+    ole_fuzzer) echo cfb ;;
   esac
 }
 for f in build-test/fuzz/*_fuzzer; do
@@ -38,7 +39,9 @@ for f in build-test/fuzz/*_fuzzer; do
   if [ -d "$r" ]; then seeds+=("$r"); fi
   c=$(corpus_of "$name")
   if [ -n "$c" ] && [ -d "../shared/corpus/$c" ]; then seeds+=("../shared/corpus/$c"); fi
-  "$f" -max_total_time=15 -rss_limit_mb=4096 -timeout=10 "$scratch" "${seeds[@]}" 2>&1 | tail -n 1
+  dict=()
+  if [ -f "fuzz/$name.dict" ]; then dict=("-dict=fuzz/$name.dict"); fi
+  "$f" -max_total_time=15 -rss_limit_mb=4096 -timeout=10 "${dict[@]}" "$scratch" "${seeds[@]}" 2>&1 | tail -n 1
   rm -rf "$scratch"
 done
 cd build-test

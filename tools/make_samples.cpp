@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 
 #include "sample_book.h"
+#include "sample_ole.h"
 #include "sample_pictures.h"
 #include "support/doc_writer.h"
 
@@ -424,6 +425,7 @@ int main(int argc, char** argv)
     images(tour, vrtest::bmpFile(48, 32, rgb(90, 170, 220)));
     shapes(tour, samples::stripesBmp());
     frames(tour);
+    samples::oleAndTables(tour);
     tour.save(folder + "/tour.VPG");
     vrtest::writeFile(folder + "/letter.VTX", letter());
     samples::writeFile(folder + "/tour-tiles.bmp", tiles);

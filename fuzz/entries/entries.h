@@ -24,6 +24,12 @@ void document(const uint8_t* data, size_t size);
 // Books: the chapter entries the file holds, and the chapter list's lines made from them.
 void book(const uint8_t* data, size_t size);
 
+// Embedded objects: an OLE container's saved stream ("BDOC", aspect, size, compound file) loaded
+// as the container loads it, its screen and paper presentations drawn on a small raster canvas; a
+// bare compound file (the real-world corpus) as the storage of an object shown by its content;
+// other input without the signature as one presentation stream. Needs a QGuiApplication.
+void ole(const uint8_t* data, size_t size);
+
 // Makes the QGuiApplication the painting entries need (offscreen), once.
 void initGui(int* argc, char*** argv);
 

@@ -1,5 +1,6 @@
 #include "document/object_reader.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "core/doc_stream.h"
@@ -9,7 +10,9 @@
 #include "objects/ligne.h"
 #include "objects/shape.h"
 #include "objects/text_ligne.h"
+#include "ole/ole_container.h"
 #include "page/surface.h"
+#include "table/tabeau_d.h"
 
 namespace vr {
 
@@ -17,6 +20,17 @@ namespace {
 
 constexpr const char* kTagNames[] = {"TDRICHEDIT", "TDOleContainer", "TabeauD", "TabeauRE",   "TDMEMO",
                                      "TDImage",    "TDShape",        "TLigne",  "TTextLigne", "TDPlayer"};
+
+// The bounds record the loader reads itself before a table reads the rest of its record.
+void readBounds(DocStream& s, PageObject& o)
+{
+    uint8_t bounds[20];
+    s.readFixed(bounds, sizeof bounds);
+    o.left = numericField(bounds + 0, 4);
+    o.top = numericField(bounds + 5, 4);
+    o.width = numericField(bounds + 10, 4);
+    o.height = numericField(bounds + 15, 4);
+}
 
 }  // namespace
 
@@ -93,6 +107,25 @@ void readObjectRecord(DocStream& s, TSurfaceT& page, const ObjectReadContext& ct
     case ObjectTag::Player: {
         auto& player = static_cast<TDPlayer&>(page.add(std::make_unique<TDPlayer>()));
         player.ReadRecord(s, ctx.players);
+        return;
+    }
+    case ObjectTag::OleContainer: {
+        auto& ole = static_cast<TDOleContainer&>(page.add(std::make_unique<TDOleContainer>()));
+        ole.ReadRecord(s);
+        try {
+            ole.LoadContent();
+        } catch (const VError& e) {
+            // The record was read whole: the object stays empty, is reported, and the objects and
+            // pages after it are read as usual.
+            const int64_t contentAt = static_cast<int64_t>(s.position()) - std::max(ole.ContentSize, 0);
+            warnTo(ctx.diagnostics, std::string("embedded object not loaded: ") + e.what(), contentAt);
+        }
+        return;
+    }
+    case ObjectTag::TabeauD: {
+        auto& table = static_cast<TTabeauD&>(page.add(std::make_unique<TTabeauD>()));
+        readBounds(s, table);
+        table.ReadRecord(s, true, ctx.frames);
         return;
     }
     default:
