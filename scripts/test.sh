@@ -23,15 +23,19 @@ rm -rf "$tmp"
 corpus_of() {
   case "$1" in
     bmp_fuzzer) echo bmp ;; ico_fuzzer) echo ico ;; jpeg_fuzzer) echo jpeg ;; gif_fuzzer) echo gif ;;
+    rtf_fuzzer) echo rtf rtf-made ;;
   esac
 }
 for f in build-test/fuzz/*_fuzzer; do
   name=$(basename "$f")
   scratch=$(mktemp -d)
   seeds=("tests/fuzz-seeds/$name")
-  c=$(corpus_of "$name")
-  if [ -n "$c" ] && [ -d "../shared/corpus/$c" ]; then seeds+=("../shared/corpus/$c"); fi
-  "$f" -max_total_time=15 -rss_limit_mb=4096 -timeout=10 "$scratch" "${seeds[@]}" 2>&1 | tail -n 1
+  for c in $(corpus_of "$name"); do
+    if [ -d "../shared/corpus/$c" ]; then seeds+=("../shared/corpus/$c"); fi
+  done
+  dict=()
+  if [ -f "fuzz/$name.dict" ]; then dict=("-dict=fuzz/$name.dict"); fi
+  "$f" -max_total_time=15 -rss_limit_mb=4096 -timeout=10 "${dict[@]}" "$scratch" "${seeds[@]}" 2>&1 | tail -n 1
   rm -rf "$scratch"
 done
 cd build-test
