@@ -171,6 +171,8 @@ public:
         text->setDefaultFont(charFormat(plain, false).font());
 
         QTextCursor cursor(text.get());
+        // One edit block: the layout runs once at the end, not after every insertion.
+        cursor.beginEditBlock();
         bool fresh = true;  // the cursor stands in an empty block that the next paragraph takes
         for (const Block& b : doc_->blocks) {
             if (const auto* p = std::get_if<Paragraph>(&b)) {
@@ -181,6 +183,7 @@ public:
                 fresh = true;
             }
         }
+        cursor.endEditBlock();
         return text;
     }
 
