@@ -4,7 +4,7 @@
 #include <QImage>
 
 #include "drawing/background_pattern.h"
-#include "gfx/raster_canvas.h"
+#include "gfx/canvas/raster_canvas.h"
 
 namespace {
 

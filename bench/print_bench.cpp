@@ -10,7 +10,7 @@
 #include <unistd.h>
 
 #include "core/doc_stream.h"
-#include "gfx/qt_printer.h"
+#include "gfx/print/system/qt_printer.h"
 #include "largest_text_document.h"
 #include "support/doc_writer.h"
 #include "viewer/viewer.h"

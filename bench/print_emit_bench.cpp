@@ -16,8 +16,8 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include "gfx/qt_printer.h"
-#include "gfx/raster_canvas.h"
+#include "gfx/canvas/raster_canvas.h"
+#include "gfx/print/system/qt_printer.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <QImage>
 
 #include "drawing/text_shadow.h"
-#include "gfx/glyph_text.h"
-#include "gfx/raster_canvas.h"
+#include "gfx/canvas/raster_canvas.h"
+#include "gfx/fonts/glyph_text.h"
 
 namespace {
 

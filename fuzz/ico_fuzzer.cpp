@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "gfx/picture.h"
+#include "gfx/codecs/codecs.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {

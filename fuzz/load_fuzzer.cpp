@@ -6,7 +6,7 @@
 
 #include "core/doc_stream.h"
 #include "core/errors.h"
-#include "gfx/printer.h"
+#include "gfx/print/printer.h"
 #include "viewer/dump.h"
 #include "viewer/print_driver.h"
 #include "viewer/render.h"

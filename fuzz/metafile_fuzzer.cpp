@@ -8,8 +8,8 @@
 #include <QGuiApplication>
 #include <QImage>
 
-#include "gfx/metafile.h"
-#include "gfx/raster_canvas.h"
+#include "gfx/canvas/raster_canvas.h"
+#include "gfx/metafile/metafile.h"
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
 {

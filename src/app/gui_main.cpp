@@ -8,7 +8,7 @@
 #include "app/printer_page.h"
 #include "app/qt_dialogs.h"
 #include "app/startup.h"
-#include "gfx/font_catalogue.h"
+#include "gfx/fonts/font_catalogue.h"
 
 namespace vr {
 

@@ -25,7 +25,7 @@
 #include "app/page_desk.h"
 #include "app/pictures.h"
 #include "app/window_printer.h"
-#include "gfx/printer.h"
+#include "gfx/print/printer.h"
 
 namespace vr {
 namespace {

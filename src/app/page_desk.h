@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "gfx/canvas.h"
+#include "gfx/canvas/canvas.h"
 #include "viewer/viewer.h"
 
 namespace vr {

@@ -4,7 +4,7 @@
 #include <QPrinter>
 #include <cmath>
 
-#include "gfx/qt_printer.h"
+#include "gfx/print/system/qt_printer.h"
 
 namespace vr {
 

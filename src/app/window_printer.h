@@ -6,7 +6,7 @@
 
 #include <QPrinter>
 
-#include "gfx/qt_printer.h"
+#include "gfx/print/system/qt_printer.h"
 
 namespace vr {
 

@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-#include "gfx/font_catalogue.h"
+#include "gfx/fonts/font_catalogue.h"
 #include "viewer/viewer.h"
 
 namespace vr {

@@ -8,8 +8,8 @@
 
 #include "cli/loaded_document.h"
 #include "core/errors.h"
-#include "gfx/printer.h"
-#include "gfx/qt_printer.h"
+#include "gfx/print/printer.h"
+#include "gfx/print/system/qt_printer.h"
 #include "viewer/print_driver.h"
 
 namespace vr {

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "core/color.h"
-#include "gfx/canvas.h"
+#include "gfx/canvas/canvas.h"
 
 namespace vr {
 

@@ -5,7 +5,7 @@
 #include <new>
 
 #include "core/rounding.h"
-#include "gfx/raster_canvas.h"
+#include "gfx/canvas/raster_canvas.h"
 
 namespace vr {
 namespace {

@@ -7,8 +7,8 @@
 #include <QImage>
 
 #include "drawing/background_pattern.h"
-#include "gfx/canvas.h"
-#include "gfx/printer.h"
+#include "gfx/canvas/canvas.h"
+#include "gfx/print/printer.h"
 
 namespace vr {
 

@@ -11,7 +11,7 @@
 
 #include "core/rounding.h"
 #include "drawing/print_bitmap.h"
-#include "gfx/raster_canvas.h"
+#include "gfx/canvas/raster_canvas.h"
 
 namespace vr {
 namespace {

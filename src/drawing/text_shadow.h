@@ -7,8 +7,8 @@
 #include <string>
 
 #include "core/color.h"
-#include "gfx/canvas.h"
-#include "gfx/printer.h"
+#include "gfx/canvas/canvas.h"
+#include "gfx/print/printer.h"
 
 namespace vr {
 

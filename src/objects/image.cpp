@@ -7,7 +7,7 @@
 #include "core/fields.h"
 #include "core/rounding.h"
 #include "drawing/print_bitmap.h"
-#include "gfx/printer.h"
+#include "gfx/print/printer.h"
 #include "page/surface.h"
 
 namespace vr {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "gfx/picture.h"
+#include "gfx/picture/picture.h"
 #include "page/page_object.h"
 
 namespace vr {

@@ -6,7 +6,7 @@
 #include "core/doc_stream.h"
 #include "core/fields.h"
 #include "core/rounding.h"
-#include "gfx/printer.h"
+#include "gfx/print/printer.h"
 
 namespace vr {
 

@@ -5,8 +5,8 @@
 #include "core/doc_stream.h"
 #include "core/fields.h"
 #include "core/rounding.h"
-#include "gfx/picture.h"
-#include "gfx/printer.h"
+#include "gfx/picture/picture.h"
+#include "gfx/print/printer.h"
 
 namespace vr {
 

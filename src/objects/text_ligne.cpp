@@ -10,7 +10,7 @@
 #include "core/errors.h"
 #include "core/fields.h"
 #include "core/rounding.h"
-#include "gfx/printer.h"
+#include "gfx/print/printer.h"
 
 namespace vr {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "core/json_writer.h"
-#include "gfx/canvas.h"
+#include "gfx/canvas/canvas.h"
 
 namespace vr {
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "gfx/canvas.h"
+#include "gfx/canvas/canvas.h"
 #include "page/page_object.h"
 
 namespace vr {

@@ -18,7 +18,7 @@
 #include <QTextObjectInterface>
 #include <QTextTable>
 
-#include "gfx/raster_canvas.h"
+#include "gfx/canvas/raster_canvas.h"
 
 namespace vr::rtf {
 namespace {

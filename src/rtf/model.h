@@ -13,7 +13,7 @@
 #include <QString>
 
 #include "core/color.h"
-#include "gfx/picture.h"
+#include "gfx/picture/picture.h"
 
 namespace vr::rtf {
 

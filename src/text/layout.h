@@ -4,7 +4,7 @@
 #pragma once
 #include <cstdint>
 
-#include "gfx/canvas.h"
+#include "gfx/canvas/canvas.h"
 #include "text/memo.h"
 
 namespace vr {

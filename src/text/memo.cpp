@@ -7,7 +7,7 @@
 #include "core/errors.h"
 #include "core/fields.h"
 #include "core/json_writer.h"
-#include "gfx/raster_canvas.h"
+#include "gfx/canvas/raster_canvas.h"
 #include "text/layout.h"
 
 namespace vr {

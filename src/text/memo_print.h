@@ -14,7 +14,7 @@
 
 #include <QImage>
 
-#include "gfx/printer.h"
+#include "gfx/print/printer.h"
 #include "text/memo.h"
 #include "text/paint_helpers.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <unordered_map>
 
-#include "gfx/canvas.h"
+#include "gfx/canvas/canvas.h"
 #include "text/layout.h"
 #include "text/memo.h"
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "gfx/canvas.h"
+#include "gfx/canvas/canvas.h"
 #include "page/surface.h"
 
 namespace vr {

@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-#include "gfx/printer.h"
+#include "gfx/print/printer.h"
 #include "objects/image.h"
 #include "page/surface.h"
 #include "viewer/viewer.h"

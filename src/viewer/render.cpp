@@ -1,6 +1,6 @@
 #include "viewer/render.h"
 
-#include "gfx/raster_canvas.h"
+#include "gfx/canvas/raster_canvas.h"
 
 namespace vr {
 

@@ -7,7 +7,7 @@
 #include "core/errors.h"
 #include "core/fields.h"
 #include "core/rounding.h"
-#include "gfx/font_catalogue.h"
+#include "gfx/fonts/font_catalogue.h"
 #include "objects/image.h"
 #include "text/memo.h"
 #include "viewer/object_reader.h"

@@ -18,7 +18,7 @@
 #include "app/page_desk.h"
 #include "app/window_printer.h"
 #include "fake_dialogs.h"
-#include "gfx/printer.h"
+#include "gfx/print/printer.h"
 #include "support/doc_writer.h"
 
 using vrtest::FakeDialogs;

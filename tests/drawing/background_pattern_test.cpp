@@ -8,8 +8,8 @@
 
 #include "drawing/background_pattern.h"
 #include "drawing/pixel_checks.h"
-#include "gfx/raster_canvas.h"
-#include "gfx/recording_canvas.h"
+#include "gfx/canvas/raster_canvas.h"
+#include "gfx/canvas/recording_canvas.h"
 
 namespace vr {
 namespace {

@@ -7,9 +7,9 @@
 #include <gtest/gtest.h>
 
 #include "drawing/text_shadow.h"
+#include "gfx/canvas/raster_canvas.h"
 #include "gfx/gfx_test_support.h"
-#include "gfx/printer.h"
-#include "gfx/raster_canvas.h"
+#include "gfx/print/printer.h"
 
 namespace vr {
 namespace {

@@ -6,9 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include "gfx/metafile.h"
-#include "gfx/raster_canvas.h"
-#include "gfx/recording_canvas.h"
+#include "gfx/canvas/raster_canvas.h"
+#include "gfx/canvas/recording_canvas.h"
+#include "gfx/metafile/metafile.h"
 #include "gfx_test_support.h"
 
 namespace vr {

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "gfx/picture.h"
+#include "gfx/picture/picture.h"
 
 namespace fs = std::filesystem;
 using namespace vr;

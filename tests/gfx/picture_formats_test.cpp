@@ -12,8 +12,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 
-#include "gfx/picture.h"
-#include "gfx/recording_canvas.h"
+#include "gfx/canvas/recording_canvas.h"
+#include "gfx/picture/picture.h"
 
 namespace fs = std::filesystem;
 using namespace vr;

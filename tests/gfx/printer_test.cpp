@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "gfx/printer.h"
+#include "gfx/print/printer.h"
 #include "gfx_test_support.h"
 
 namespace vr {

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "gfx/raster_canvas.h"
+#include "gfx/canvas/raster_canvas.h"
 #include "gfx_test_support.h"
 
 namespace vr {

@@ -1,7 +1,7 @@
 // The recording canvas writes each call as one line with the state it used.
 #include <gtest/gtest.h>
 
-#include "gfx/recording_canvas.h"
+#include "gfx/canvas/recording_canvas.h"
 
 #include <memory>
 

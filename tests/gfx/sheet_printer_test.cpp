@@ -18,8 +18,8 @@
 #include <gtest/gtest.h>
 
 #include "core/errors.h"
-#include "gfx/printer.h"
-#include "gfx/qt_printer.h"
+#include "gfx/print/printer.h"
+#include "gfx/print/system/qt_printer.h"
 #include "gfx_test_support.h"
 
 namespace vr {
@@ -567,8 +567,9 @@ QByteArray expectSheetsBack(const QString& pdf, const std::vector<QImage>& sheet
     for (int page = 1; page <= static_cast<int>(sheets.size()); ++page) {
         const QImage got = renderPage(pdf, page, dpi, workDir);
         EXPECT_EQ(got.size(), QSize(dpi * 3, dpi * 2)) << dpi;
-        if (got.size() == QSize(dpi * 3, dpi * 2))
+        if (got.size() == QSize(dpi * 3, dpi * 2)) {
             EXPECT_EQ(pixelDifferences(sheets[static_cast<size_t>(page) - 1], got), "") << dpi << " dpi, page " << page;
+        }
     }
     QFile f(pdf);
     EXPECT_TRUE(f.open(QIODevice::ReadOnly));

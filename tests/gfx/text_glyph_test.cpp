@@ -8,10 +8,10 @@
 
 #include <gtest/gtest.h>
 
-#include "gfx/font_catalogue.h"
+#include "gfx/canvas/raster_canvas.h"
+#include "gfx/fonts/font_catalogue.h"
+#include "gfx/fonts/glyph_text.h"
 #include "gfx/gfx_test_support.h"
-#include "gfx/glyph_text.h"
-#include "gfx/raster_canvas.h"
 
 namespace vr {
 namespace {

@@ -4,8 +4,8 @@
 
 #include "core/doc_stream.h"
 #include "core/errors.h"
-#include "gfx/printer.h"
-#include "gfx/raster_canvas.h"
+#include "gfx/canvas/raster_canvas.h"
+#include "gfx/print/printer.h"
 #include "objects/image.h"
 #include "page/surface.h"
 #include "support/doc_writer.h"

@@ -2,7 +2,7 @@
 
 #include "core/doc_stream.h"
 #include "core/errors.h"
-#include "gfx/recording_canvas.h"
+#include "gfx/canvas/recording_canvas.h"
 #include "objects/ligne.h"
 #include "support/doc_writer.h"
 

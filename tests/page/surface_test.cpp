@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "gfx/recording_canvas.h"
+#include "gfx/canvas/recording_canvas.h"
 #include "objects/ligne.h"
 #include "page/surface.h"
 

@@ -5,9 +5,9 @@
 
 #include <memory>
 
-#include "gfx/printer.h"
-#include "gfx/raster_canvas.h"
-#include "gfx/recording_canvas.h"
+#include "gfx/canvas/raster_canvas.h"
+#include "gfx/canvas/recording_canvas.h"
+#include "gfx/print/printer.h"
 #include "text/memo.h"
 #include "text/memo_print.h"
 #include "text/paint_helpers.h"

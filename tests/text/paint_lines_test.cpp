@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <stdexcept>
 
-#include "gfx/raster_canvas.h"
-#include "gfx/recording_canvas.h"
+#include "gfx/canvas/raster_canvas.h"
+#include "gfx/canvas/recording_canvas.h"
 #include "page/surface.h"
 #include "text/memo.h"
 #include "text/paint_helpers.h"

@@ -2,8 +2,8 @@
 // what the view looks like after a cancelled, stopped or failed job.
 #include <stdexcept>
 
-#include "gfx/printer.h"
-#include "gfx/recording_canvas.h"
+#include "gfx/canvas/recording_canvas.h"
+#include "gfx/print/printer.h"
 #include "objects/image.h"
 #include "text/memo.h"
 #include "viewer/print_driver.h"

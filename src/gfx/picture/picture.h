@@ -9,22 +9,11 @@
 
 #include <QImage>
 
-#include "core/errors.h"
-#include "gfx/canvas.h"
-#include "gfx/metafile.h"
+#include "gfx/canvas/canvas.h"
+#include "gfx/codecs/codecs.h"
+#include "gfx/metafile/metafile.h"
 
 namespace vr {
-
-// The platform's invalid-graphic error: data that is not a picture of the kind its name says.
-class GraphicError : public VError {
-public:
-    explicit GraphicError(const std::string& message) : VError(message) { }
-};
-
-// JPEG decoding settings (the library's IJG interface): 24-bit RGB for the screen, or 8-bit
-// output quantised to 236 colours by the two-pass quantiser with Floyd-Steinberg dithering for
-// printing. Both use full scale, the accurate integer DCT and fancy upsampling.
-enum class JpegOutput { Rgb24, Quantised236 };
 
 class Picture {
 public:
@@ -60,19 +49,5 @@ private:
     mutable QImage image_;
     mutable std::optional<JpegOutput> decodedAs_;
 };
-
-// Decoders of the raster formats; each throws GraphicError on data it cannot decode and never
-// reads past the bytes it is given.
-QImage decodeBmp(const uint8_t* data, size_t size);  // a BMP file (header included)
-QImage decodeDib(const uint8_t* data, size_t size);  // a DIB: info header, colours, bits
-QImage decodeIco(const uint8_t* data, size_t size);  // the largest, deepest image
-QImage decodeJpeg(const uint8_t* data, size_t size, JpegOutput out);
-QImage decodeGif(const uint8_t* data, size_t size);  // first frame, transparency in alpha
-
-namespace detail {
-// An icon's DIB: the height counts the colour rows and the AND mask rows together; the result
-// is ARGB32 with the mask (or a 32-bit image's own alpha) as transparency.
-QImage decodeIconDib(const uint8_t* data, size_t size);
-}  // namespace detail
 
 }  // namespace vr

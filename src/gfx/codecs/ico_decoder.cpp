@@ -3,7 +3,7 @@
 // directories often disagree with them.
 #include <algorithm>
 
-#include "gfx/picture.h"
+#include "gfx/codecs/codecs.h"
 
 namespace vr {
 namespace {

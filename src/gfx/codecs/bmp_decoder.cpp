@@ -8,7 +8,7 @@
 #include <cstring>
 #include <limits>
 
-#include "gfx/picture.h"
+#include "gfx/codecs/codecs.h"
 
 namespace vr {
 namespace {

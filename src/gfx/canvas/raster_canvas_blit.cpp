@@ -23,8 +23,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "gfx/raster_canvas.h"
-#include "gfx/raster_canvas_internal.h"
+#include "gfx/canvas/raster_canvas.h"
+#include "gfx/canvas/raster_canvas_internal.h"
 
 namespace vr {
 namespace {

@@ -11,6 +11,7 @@
 #include <QImage>
 
 #include "core/color.h"
+#include "gfx/fonts/font_spec.h"
 
 namespace vr {
 
@@ -73,26 +74,6 @@ struct Brush {
     BrushStyle style = BrushStyle::Solid;
     std::shared_ptr<const QImage> pattern = nullptr;  // for BrushStyle::Pattern
     bool operator==(const Brush&) const = default;
-};
-
-// Font style bits: bold 1, italic 2, underline 4, strike-out 8.
-struct FontSpec {
-    std::string face = "System";
-    int pointSize = 10;
-    uint8_t style = 0;
-    Color color = kBlack;
-    int pixelHeight = 0;  // when not 0: the character height in device pixels, overriding pointSize
-    int escapement = 0;  // tenths of a degree, counter-clockwise
-    bool operator==(const FontSpec&) const = default;
-};
-
-// Whole-pixel metrics of the current font, as the platform measured them.
-struct TextMetrics {
-    int ascent = 0;
-    int descent = 0;
-    int internalLeading = 0;
-    int averageWidth = 0;
-    int height() const { return ascent + descent; }
 };
 
 struct IPoint {

@@ -1,4 +1,4 @@
-#include "gfx/glyph_text.h"
+#include "gfx/fonts/glyph_text.h"
 
 #include <QFont>
 #include <QFontDatabase>

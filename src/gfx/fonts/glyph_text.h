@@ -31,7 +31,7 @@
 
 #include <QRawFont>
 
-#include "gfx/canvas.h"
+#include "gfx/fonts/font_spec.h"
 
 class QPainter;
 

@@ -18,8 +18,8 @@
 
 #include <QImage>
 
-#include "gfx/canvas.h"
-#include "gfx/glyph_text.h"
+#include "gfx/canvas/canvas.h"
+#include "gfx/fonts/glyph_text.h"
 
 namespace vr {
 

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "gfx/canvas.h"
+#include "gfx/canvas/canvas.h"
 
 namespace vr::raster {
 

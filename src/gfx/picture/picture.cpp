@@ -1,6 +1,6 @@
 // The picture: chosen by file extension, decoded once (JPEG again when its output changes) and
 // drawn stretched into a rectangle.
-#include "gfx/picture.h"
+#include "gfx/picture/picture.h"
 
 #include <algorithm>
 #include <cctype>

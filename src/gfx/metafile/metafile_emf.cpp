@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <map>
 
-#include "gfx/metafile_player.h"
+#include "gfx/metafile/metafile_player.h"
 
 namespace vr::mf {
 namespace {

@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "gfx/canvas.h"
+#include "gfx/canvas/canvas.h"
 
 namespace vr {
 

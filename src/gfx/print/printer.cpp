@@ -1,4 +1,4 @@
-#include "gfx/printer.h"
+#include "gfx/print/printer.h"
 
 #include <algorithm>
 #include <climits>
@@ -10,7 +10,7 @@
 #include <QImageWriter>
 
 #include "core/errors.h"
-#include "gfx/raster_canvas.h"
+#include "gfx/canvas/raster_canvas.h"
 
 namespace vr {
 namespace {

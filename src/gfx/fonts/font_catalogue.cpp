@@ -1,4 +1,4 @@
-#include "gfx/font_catalogue.h"
+#include "gfx/fonts/font_catalogue.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -32,8 +32,8 @@
 #include <cmath>
 #include <numbers>
 
-#include "gfx/raster_canvas.h"
-#include "gfx/raster_canvas_internal.h"
+#include "gfx/canvas/raster_canvas.h"
+#include "gfx/canvas/raster_canvas_internal.h"
 
 namespace vr {
 namespace {

@@ -10,7 +10,7 @@
 
 #include <gif_lib.h>
 
-#include "gfx/picture.h"
+#include "gfx/codecs/codecs.h"
 
 namespace vr {
 namespace {

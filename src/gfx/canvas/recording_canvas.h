@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "gfx/canvas.h"
+#include "gfx/canvas/canvas.h"
 
 namespace vr {
 

@@ -7,7 +7,7 @@
 
 #include <QPrinter>
 
-#include "gfx/printer.h"
+#include "gfx/print/printer.h"
 
 class QPainter;
 

@@ -22,7 +22,7 @@
 //
 // Wide pens (width above 1) are drawn solid with round caps and joins by QPainter with
 // antialiasing off; the platform draws its dashed styles solid at those widths.
-#include "gfx/raster_canvas.h"
+#include "gfx/canvas/raster_canvas.h"
 
 #include <QColor>
 #include <QPainter>
@@ -35,7 +35,7 @@
 #include <cstdlib>
 
 #include "core/rounding.h"
-#include "gfx/raster_canvas_internal.h"
+#include "gfx/canvas/raster_canvas_internal.h"
 
 namespace vr {
 

@@ -9,7 +9,7 @@
 #include <QRect>
 #include <QSizeF>
 
-#include "gfx/canvas.h"
+#include "gfx/canvas/canvas.h"
 
 namespace vr {
 

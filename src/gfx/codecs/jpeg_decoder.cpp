@@ -13,7 +13,7 @@
 
 #include <jpeglib.h>
 
-#include "gfx/picture.h"
+#include "gfx/codecs/codecs.h"
 
 namespace vr {
 namespace {

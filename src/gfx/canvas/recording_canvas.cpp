@@ -1,4 +1,4 @@
-#include "gfx/recording_canvas.h"
+#include "gfx/canvas/recording_canvas.h"
 
 #include <algorithm>
 #include <cstdio>

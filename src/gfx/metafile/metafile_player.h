@@ -13,7 +13,7 @@
 
 #include <QImage>
 
-#include "gfx/canvas.h"
+#include "gfx/canvas/canvas.h"
 
 namespace vr::mf {
 

@@ -1,9 +1,9 @@
-#include "gfx/metafile_player.h"
+#include "gfx/metafile/metafile_player.h"
 
 #include <algorithm>
 #include <numbers>
 
-#include "gfx/picture.h"
+#include "gfx/codecs/codecs.h"
 
 namespace vr::mf {
 namespace {

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <optional>
 
-#include "gfx/metafile_player.h"
+#include "gfx/metafile/metafile_player.h"
 
 namespace vr::mf {
 namespace {

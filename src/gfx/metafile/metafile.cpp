@@ -7,12 +7,12 @@
 // The players (metafile_wmf.cpp, metafile_emf.cpp) read records only within their own size and
 // only within the file: a record whose size is 0 or runs past the end, or whose counts do not fit
 // its size, ends the picture; unknown records are skipped.
-#include "gfx/metafile.h"
+#include "gfx/metafile/metafile.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "gfx/metafile_player.h"
+#include "gfx/metafile/metafile_player.h"
 
 namespace vr {
 namespace {

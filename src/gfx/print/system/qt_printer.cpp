@@ -1,4 +1,4 @@
-#include "gfx/qt_printer.h"
+#include "gfx/print/system/qt_printer.h"
 
 #include <QFile>
 #include <QPageLayout>
