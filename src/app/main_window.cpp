@@ -348,6 +348,9 @@ void TFSVELMORA::runCommand(const std::function<void()>& command)
         dialogs_.errorReport(e.what());
         refresh();
     }
+    // Content the document could not show was skipped while loading; the user is told once.
+    if (const auto message = viewer_.takeWarningToShow())
+        dialogs_.errorReport(*message);
 }
 
 void TFSVELMORA::refresh()

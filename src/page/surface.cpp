@@ -95,10 +95,13 @@ void TSurfaceT::Paint(Canvas& canvas, const PaintContext& pageCtx)
 
     // 5. Windowed objects, each in its own client coordinates and clipped to its bounds.
     for (PageObject* o : inZOrder(objects_, true)) {
-        CanvasSaver saver(canvas);
-        canvas.translate(o->left, o->top);
-        canvas.clipTo(IRect{0, 0, o->width, o->height});
-        o->paint(canvas, ctx);
+        {
+            CanvasSaver saver(canvas);
+            canvas.translate(o->left, o->top);
+            canvas.clipTo(IRect{0, 0, o->width, o->height});
+            o->paint(canvas, ctx);
+        }
+        o->paintOnPage(canvas, ctx);
     }
 }
 

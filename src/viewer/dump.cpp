@@ -55,6 +55,13 @@ std::string dumpDocument(const Viewer& viewer, const std::optional<std::string>&
     }
     out.endArray();
 
+    if (!viewer.warnings.empty()) {
+        out.key("warnings");
+        out.beginArray();
+        for (const std::string& w : viewer.warnings)
+            out.value(w);
+        out.endArray();
+    }
     out.key("error");
     if (error)
         out.value(*error);

@@ -13,6 +13,8 @@
 #include "objects/shape.h"
 #include "objects/text_ligne.h"
 #include "page/surface.h"
+#include "richtext/rich_edit.h"
+#include "table/tabeau_re.h"
 #include "viewer/document_state.h"
 
 namespace vr {
@@ -63,7 +65,8 @@ FontInstalledFn installedFontCatalogue()
     return fontCatalogue(std::move(faces));
 }
 
-void readObjectRecord(DocStream& s, TSurfaceT& page, const PictureFolders& folders, const FrameReadContext& frames)
+void readObjectRecord(DocStream& s, TSurfaceT& page, const PictureFolders& folders, const FrameReadContext& frames,
+                      const std::function<void(const std::string&)>& report)
 {
     uint8_t tag[21];
     s.readFixed(tag, sizeof tag);
@@ -96,6 +99,17 @@ void readObjectRecord(DocStream& s, TSurfaceT& page, const PictureFolders& folde
     case ObjectTag::Shape: {
         auto& shape = static_cast<TDShape&>(page.add(std::make_unique<TDShape>()));
         shape.ReadRecord(s, true);
+        return;
+    }
+    case ObjectTag::RichEdit: {
+        auto& frame = static_cast<TDRichEdit&>(page.add(std::make_unique<TDRichEdit>()));
+        frame.ReadRecord(s, report);
+        return;
+    }
+    case ObjectTag::TabeauRE: {
+        auto& table = static_cast<TTabeauRE&>(page.add(std::make_unique<TTabeauRE>()));
+        ReadBoundsRecord(s, table);
+        table.ReadRecord(s, true, report);
         return;
     }
     default:

@@ -115,6 +115,8 @@ void Viewer::OpenBtnClick()
 
 void Viewer::ClearDocument()
 {
+    warnings.clear();
+    warningsShown_ = 0;
     // Every page surface goes, whatever number its page tag gave it.
     pages_.clear();
     state.CurrentPage = nullptr;
@@ -241,7 +243,7 @@ void Viewer::loadPageLayout(DocStream& s, int32_t& pagesRead, std::string& orien
         const int32_t objectCount = numericField(count, 3);
         const PictureFolders folders{state.AppFolder, state.DocFolder};
         for (int32_t j = 1; j <= objectCount; ++j)
-            readObjectRecord(s, page, folders, frames);
+            readObjectRecord(s, page, folders, frames, [this](const std::string& m) { warnings.push_back(m); });
     }
 }
 
@@ -533,6 +535,15 @@ ResizeGeometry Viewer::FormResize(int windowWidth, int windowHeight, int scrollB
     g.pScrollVHeight = windowHeight - pScrollVTop - scrollBar1Height - 10;
     g.scrollBar2Height = g.pScrollVHeight - 10;
     return g;
+}
+
+std::optional<std::string> Viewer::takeWarningToShow()
+{
+    if (warningsShown_ >= warnings.size())
+        return std::nullopt;
+    const std::string message = warnings[warningsShown_];
+    warningsShown_ = warnings.size();
+    return message;
 }
 
 }  // namespace vr

@@ -65,6 +65,11 @@ public:
 
     // Pages in creation order.
     const std::vector<std::unique_ptr<TSurfaceT>>& pages() const { return pages_; }
+    // Objects whose record was read whole but whose content could not be used, in reading order
+    // (the document's loading went on after each). Emptied when the document is cleared.
+    std::vector<std::string> warnings;
+    // The first warning the window has not shown yet (several at once are shown as one), or none.
+    std::optional<std::string> takeWarningToShow();
 
     // Called after every change the window must show.
     std::function<void()> onChanged;
@@ -129,6 +134,7 @@ private:
 
     ViewerHost* host_;
     std::vector<std::unique_ptr<TSurfaceT>> pages_;
+    size_t warningsShown_ = 0;
 };
 
 // The extension rule of the loader: the text from the last dot of the file name, first four

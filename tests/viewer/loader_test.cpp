@@ -125,8 +125,8 @@ TEST_F(ViewerTest, TagsMatchWholeAndUnknownTagsConsumeOnlyTheirBytes)
 
 TEST_F(ViewerTest, KindsNotReadableYetStopWithTheirName)
 {
-    const Bytes doc = VpgWriter().page("P1").line(LineRec()).object("TDRICHEDIT", Bytes(60, '0')).bytes();
-    EXPECT_EQ(open(write("rich.VPG", doc)), "Objects of kind TDRICHEDIT cannot be read yet");
+    const Bytes doc = VpgWriter().page("P1").line(LineRec()).object("TDPlayer", Bytes(60, '0')).bytes();
+    EXPECT_EQ(open(write("player.VPG", doc)), "Objects of kind TDPlayer cannot be read yet");
     EXPECT_EQ(viewer.state.PageCount, 1);
     EXPECT_EQ(viewer.pages()[0]->objects().size(), 1u);
     EXPECT_FALSE(viewer.pages()[0]->visible);

@@ -55,6 +55,7 @@ public:
     void restore() override;
     void translate(int dx, int dy) override;
     void clipTo(const IRect& r) override;
+    void paintWithQt(const IRect& area, const std::function<void(QPainter&)>& paint) override;
 
 protected:
     void drawSegment(int x0, int y0, int x1, int y1) override;

@@ -295,4 +295,9 @@ void RecordingCanvas::clipTo(const IRect& r)
     record("clip " + rect(r));
 }
 
+void RecordingCanvas::paintWithQt(const IRect& area, const std::function<void(QPainter&)>&)
+{
+    record("qtpaint " + rect(area));
+}
+
 }  // namespace vr
