@@ -54,7 +54,7 @@ void BM_PrintLargestTextDocumentToPdf(benchmark::State& st)
     for (auto _ : st) {
         auto printer = vr::makePdfPrinter(pdf);
         vr::QtPrinterDevice device(*printer, 300);
-        v.Impression1Click(device, host);
+        v.printDocument(device, host);
     }
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);

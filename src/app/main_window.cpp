@@ -101,7 +101,7 @@ TFSVELMORA::TFSVELMORA(Viewer& viewer, AppDialogs& dialogs, const PrinterQuery& 
 
     // FormCreate. Without a printer the page stays A4 and nothing is reported.
     runCommand([&] {
-        viewer_.FormCreate();
+        viewer_.startUp();
         viewer_.ApplyPrinterPage(printer ? printer() : std::nullopt);
     });
     QFont windowFont = font();
@@ -148,10 +148,10 @@ void TFSVELMORA::buildSpeedPanel()
         void (Viewer::*command)();
     };
     const PageButton buttons[] = {
-        {"premierepage", 639, Glyph::First, "First page", &Viewer::premierepageClick},
-        {"pageprecedante", 652, Glyph::Previous, "After page", &Viewer::pageprecedanteClick},
-        {"pagesuivante", 672, Glyph::Next, "Next page", &Viewer::pagesuivanteClick},
-        {"dernierepage", 685, Glyph::Last, "Last page", &Viewer::dernierepageClick},
+        {"premierepage", 639, Glyph::First, "First page", &Viewer::firstPage},
+        {"pageprecedante", 652, Glyph::Previous, "After page", &Viewer::previousPage},
+        {"pagesuivante", 672, Glyph::Next, "Next page", &Viewer::nextPage},
+        {"dernierepage", 685, Glyph::Last, "Last page", &Viewer::lastPage},
     };
     for (const PageButton& pb : buttons) {
         auto* b = speedButton(speedPanel_, pb.name, {pb.left, 15, 13, 13}, pb.glyph, QString::fromLatin1(pb.hint));
@@ -190,7 +190,7 @@ void TFSVELMORA::buildStatusBar()
     cbZoom_->setEditText(QStringLiteral("100  "));
     connect(cbZoom_, &QComboBox::activated, this, [this](int index) {
         const std::string item = cbZoom_->itemText(index).toStdString();
-        runCommand([&] { viewer_.CBZoomChange(item); });
+        runCommand([&] { viewer_.chooseZoom(item); });
     });
 
     tabs_ = new QTabBar(statusBar_);
@@ -210,7 +210,7 @@ void TFSVELMORA::buildStatusBar()
     connect(tabs_, &QTabBar::tabBarClicked, this, [this](int index) {
         if (index < 0)
             return;
-        runCommand([&] { viewer_.TSCompteurPageClick(index); });
+        runCommand([&] { viewer_.goToTab(index); });
         // The tab bar selects the clicked tab after this signal; the viewer's choice wins.
         QTimer::singleShot(0, this, &TFSVELMORA::refresh);
     });
@@ -221,7 +221,7 @@ void TFSVELMORA::buildStatusBar()
     scrollBar1_->setFocusPolicy(Qt::NoFocus);
     scrollBar1_->setGeometry(358, 3, 247, 16);
     connect(scrollBar1_, &QScrollBar::valueChanged, this,
-            [this](int position) { runCommand([&] { viewer_.ScrollBar1Change(position); }); });
+            [this](int position) { runCommand([&] { viewer_.scrollHorizontally(position); }); });
 }
 
 void TFSVELMORA::buildScrollPanel()
@@ -235,7 +235,7 @@ void TFSVELMORA::buildScrollPanel()
     scrollBar2_->setFocusPolicy(Qt::NoFocus);
     scrollBar2_->setGeometry(3, 4, 16, 100);
     connect(scrollBar2_, &QScrollBar::valueChanged, this,
-            [this](int position) { runCommand([&] { viewer_.ScrollBar2Change(position); }); });
+            [this](int position) { runCommand([&] { viewer_.scrollVertically(position); }); });
 
     // Pages never cover the tool bar, the scroll panel or the status bar.
     speedPanel_->raise();
@@ -296,10 +296,10 @@ void TFSVELMORA::buildKeys()
         void (Viewer::*command)();
     };
     const Key keys[] = {
-        {QKeySequence(Qt::Key_PageDown), &Viewer::pagesuivanteClick},
-        {QKeySequence(Qt::Key_PageUp), &Viewer::pageprecedanteClick},
-        {QKeySequence(Qt::CTRL | Qt::Key_Home), &Viewer::premierepageClick},
-        {QKeySequence(Qt::CTRL | Qt::Key_End), &Viewer::dernierepageClick},
+        {QKeySequence(Qt::Key_PageDown), &Viewer::nextPage},
+        {QKeySequence(Qt::Key_PageUp), &Viewer::previousPage},
+        {QKeySequence(Qt::CTRL | Qt::Key_Home), &Viewer::firstPage},
+        {QKeySequence(Qt::CTRL | Qt::Key_End), &Viewer::lastPage},
     };
     for (const Key& key : keys) {
         auto* shortcut = new QShortcut(key.sequence, this);
@@ -325,8 +325,8 @@ void TFSVELMORA::alignControls()
 void TFSVELMORA::FormResize()
 {
     const QSize outer = frameGeometry().size();
-    const ResizeGeometry g = Viewer::FormResize(outer.width(), outer.height(), scrollBar1_->x(), pScrollV_->width(),
-                                                pScrollV_->y(), scrollBar1_->height());
+    const ResizeGeometry g = Viewer::resizeGeometry(outer.width(), outer.height(), scrollBar1_->x(), pScrollV_->width(),
+                                                    pScrollV_->y(), scrollBar1_->height());
     scrollBar1_->resize(std::max(0, g.scrollBar1Width), scrollBar1_->height());
     // The scroll panel is aligned to the right: the alignment puts its height back at once after
     // the new height is set, so the vertical bar follows the aligned panel.
@@ -348,9 +348,6 @@ void TFSVELMORA::runCommand(const std::function<void()>& command)
         dialogs_.errorReport(e.what());
         refresh();
     }
-    // Content the document could not show was skipped while loading; the user is told once.
-    if (const auto message = viewer_.takeWarningToShow())
-        dialogs_.errorReport(*message);
 }
 
 void TFSVELMORA::refresh()
@@ -383,14 +380,14 @@ void TFSVELMORA::refresh()
 
 void TFSVELMORA::OpenBtnClick()
 {
-    runCommand([this] { viewer_.OpenBtnClick(); });
+    runCommand([this] { viewer_.openDocument(); });
 }
 
 void TFSVELMORA::Impression1Click()
 {
     runCommand([this] {
         std::unique_ptr<PrinterDevice> printer = printerFactory_(viewer_.state.DocFileName);
-        viewer_.Impression1Click(*printer, dialogs_);
+        viewer_.printDocument(*printer, dialogs_);
     });
 }
 

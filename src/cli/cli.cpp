@@ -63,7 +63,7 @@ int render(const CommandLine& cmd, std::ostream& err)
     }
     v.SetZoom(cmd.zoom);
     for (int n = first; n <= last; ++n) {
-        v.TSCompteurPageClick(n - 1);
+        v.goToPage(n);
         if (!v.state.PageFound) {
             err << "No page numbered " << n << '\n';
             status = kExitError;

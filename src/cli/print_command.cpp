@@ -144,7 +144,7 @@ int printCommand(const CommandLine& cmd, std::ostream& out, std::ostream& err)
         }
         const bool terminal = &err == &std::cerr && isatty(STDERR_FILENO) == 1;
         CommandLinePrintHost host(first, last, cmd.copies, terminal ? &err : nullptr);
-        v.Impression1Click(*device, host);
+        v.printDocument(*device, host);
     } catch (const std::exception& e) {
         err << e.what() << '\n';
         return kExitError;

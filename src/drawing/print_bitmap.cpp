@@ -42,7 +42,7 @@ void PrintBitmap(PrinterDevice& printer, const QImage& bitmap, int X, int Y, int
 
 void PrintFrameBackground(PrinterDevice& printer, const IRect& rect, const BackgroundRecord& Background,
                           uint8_t HasPattern, double HorzScale, double VertScale, const QImage* backImage,
-                          uint32_t RasterOp)
+                          int32_t backImageWidth, uint32_t RasterOp)
 {
     const int w = rect.width(), h = rect.height();
     if (HasPattern != 0) {
@@ -60,7 +60,7 @@ void PrintFrameBackground(PrinterDevice& printer, const IRect& rect, const Backg
         PrintBitmap(printer, bitmap, rect.left, rect.top, w, h, RasterOp);
         return;
     }
-    if (backImage != nullptr && backImage->width() > 1)
+    if (backImage != nullptr && backImageWidth > 1)
         PrintBitmap(printer, *backImage, rect.left, rect.top, w, h, RasterOp);
 }
 

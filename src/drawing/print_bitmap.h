@@ -26,12 +26,14 @@ void PrintBitmap(PrinterDevice& printer, const QImage& bitmap, int X, int Y, int
 //   that the sheet shows the spacing the screen shows. An empty rectangle prints nothing, and so
 //   does one no frame on a page can need (a side beyond twice the sheet's longer side, or more
 //   pixels than two sheets): its bitmap is never made.
-// - otherwise a background picture wider than 1 pixel (`backImage`, may be null) is stretched
-//   over the rectangle with RasterOp;
+// - otherwise, when the frame's picture control is wider than 1 pixel (`backImageWidth`, the
+//   width it was given when the frame was read, as the screen tests it), its picture
+//   (`backImage`, may be null) is stretched over the rectangle with RasterOp, whatever the
+//   picture's own size;
 // - otherwise nothing.
 // HorzScale is not used: the step follows the vertical scale.
 void PrintFrameBackground(PrinterDevice& printer, const IRect& rect, const BackgroundRecord& Background,
                           uint8_t HasPattern, double HorzScale, double VertScale, const QImage* backImage,
-                          uint32_t RasterOp);
+                          int32_t backImageWidth, uint32_t RasterOp);
 
 }  // namespace vr

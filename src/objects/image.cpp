@@ -57,7 +57,8 @@ std::string findPictureFile(const std::string& name, const std::string& fallback
     return {};
 }
 
-void LoadBackgroundBitmap(QImage& bitmap, const std::string& name, const std::string& docFolder)
+void LoadBackgroundBitmap(QImage& bitmap, const std::string& name, const std::string& docFolder,
+                          Diagnostics* diagnostics)
 {
     const std::string path = findPictureFile(name, docFolder);
     if (path.empty())
@@ -66,8 +67,9 @@ void LoadBackgroundBitmap(QImage& bitmap, const std::string& name, const std::st
         DocStream s = DocStream::openFile(path);
         const std::vector<uint8_t> bytes = s.readExact(s.size());
         bitmap = decodeBmp(bytes.data(), bytes.size());
-    } catch (const VError&) {
+    } catch (const VError& e) {
         // A background that cannot be loaded leaves the frame's bitmap as it was.
+        warnTo(diagnostics, "background picture " + path + " not loaded: " + e.what());
     }
 }
 
@@ -80,7 +82,8 @@ const ImageBorder* TDImage::imageBorder() const
     return &border_;
 }
 
-void TDImage::ReadRecord(DocStream& s, bool withImage, TSurfaceT& page, const PictureFolders& folders)
+void TDImage::ReadRecord(DocStream& s, bool withImage, TSurfaceT& page, const PictureFolders& folders,
+                         Diagnostics* diagnostics)
 {
     uint8_t rec[kRecordSize];
     s.readFixed(rec, sizeof rec);
@@ -127,12 +130,13 @@ void TDImage::ReadRecord(DocStream& s, bool withImage, TSurfaceT& page, const Pi
         std::vector<uint8_t> embedded;
         if (ImageSize >= 1 && withImage && bitmapFollows(s))
             embedded = s.readExact(static_cast<size_t>(ImageSize));
-        LoadImageFile(PictureFileName, folders);
+        LoadImageFile(PictureFileName, folders, diagnostics);
         if (picture.empty() && !embedded.empty()) {
             try {
                 picture = Picture::fromBytes(Picture::Kind::Bitmap, std::move(embedded));
                 pictureLoaded();
-            } catch (const GraphicError&) {
+            } catch (const GraphicError& e) {
+                warnTo(diagnostics, std::string("embedded bitmap not decoded: ") + e.what());
             }
         }
     } else if (ImageSize >= 1 && withImage) {
@@ -141,7 +145,7 @@ void TDImage::ReadRecord(DocStream& s, bool withImage, TSurfaceT& page, const Pi
     }
 }
 
-void TDImage::LoadImageFile(const std::string& name, const PictureFolders& folders)
+void TDImage::LoadImageFile(const std::string& name, const PictureFolders& folders, Diagnostics* diagnostics)
 {
     if (name.empty())
         return;
@@ -154,8 +158,9 @@ void TDImage::LoadImageFile(const std::string& name, const PictureFolders& folde
         picture = Picture::loadFile(path);
         PictureFileName = path;
         pictureLoaded();
-    } catch (const GraphicError&) {
+    } catch (const GraphicError& e) {
         picture = Picture{};
+        warnTo(diagnostics, "picture " + path + " not decoded: " + e.what());
     }
 }
 
@@ -189,7 +194,7 @@ IRect TDImage::pictureRect() const
     return IRect{0, 0, pw, ph};
 }
 
-void TDImage::paint(Canvas& canvas, const PaintContext&)
+void TDImage::paintOnPage(Canvas& canvas, const PaintContext&)
 {
     if (picture.empty())
         return;

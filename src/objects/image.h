@@ -30,17 +30,18 @@ public:
     // Reads the 113-byte record, then loads the picture: from the named file, or from the
     // ImageSize bytes of an embedded bitmap that follow the record. The layer code brings the
     // image to the front of its page or sends it to the back.
-    void ReadRecord(DocStream& s, bool withImage, TSurfaceT& page, const PictureFolders& folders);
+    void ReadRecord(DocStream& s, bool withImage, TSurfaceT& page, const PictureFolders& folders,
+                    Diagnostics* diagnostics = nullptr);
 
-    // Loads a picture file with the folder fallback; an invalid picture empties the picture
-    // silently, an unreadable file throws. Nothing happens when no file is found.
-    void LoadImageFile(const std::string& name, const PictureFolders& folders);
+    // Loads a picture file with the folder fallback; an invalid picture empties the picture (and
+    // is reported), an unreadable file throws. Nothing happens when no file is found.
+    void LoadImageFile(const std::string& name, const PictureFolders& folders, Diagnostics* diagnostics = nullptr);
     // Loads the named file again when it exists; every failure is ignored.
     void ReloadImageFile(const PictureFolders& folders);
 
-    void paint(Canvas& canvas, const PaintContext& ctx) override;
+    void paintOnPage(Canvas& canvas, const PaintContext& ctx) override;
     void Print(PrinterDevice& printer, double horzScale, double vertScale);
-    void print(PrinterDevice& printer, double sx, double sy) override { Print(printer, sx, sy); }
+    void printOnSheet(PrinterDevice& printer, double sx, double sy) override { Print(printer, sx, sy); }
     int printPass() const override { return InFront == 1 ? 2 : 1; }
     void dumpFields(JsonWriter& out) const override;
 
@@ -68,7 +69,8 @@ private:
 std::string findPictureFile(const std::string& name, const std::string& fallbackFolder);
 
 // A frame background picture: the file (with the document's folder as fallback) as a bitmap;
-// every failure leaves `bitmap` as it was.
-void LoadBackgroundBitmap(QImage& bitmap, const std::string& name, const std::string& docFolder);
+// every failure leaves `bitmap` as it was and is reported.
+void LoadBackgroundBitmap(QImage& bitmap, const std::string& name, const std::string& docFolder,
+                          Diagnostics* diagnostics = nullptr);
 
 }  // namespace vr

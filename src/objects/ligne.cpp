@@ -109,7 +109,7 @@ void TLigne::Print(Canvas& canvas, double sx, double sy)
                    roundHalfEven(Y2 * sy), arrowKind, penWidth, len, len);
 }
 
-void TLigne::print(PrinterDevice& printer, double sx, double sy)
+void TLigne::printOnSheet(PrinterDevice& printer, double sx, double sy)
 {
     Print(printer.canvas(), sx, sy);
 }

@@ -25,11 +25,11 @@ public:
 
     // Screen: not-xor pen; points drawn at round(X x zoom factor), pen width and arrows unzoomed.
     void Draw(Canvas& canvas, double zoomFactor);
-    void paint(Canvas& canvas, const PaintContext& ctx) override { Draw(canvas, ctx.zoomFactor); }
+    void paintOnPage(Canvas& canvas, const PaintContext& ctx) override { Draw(canvas, ctx.zoomFactor); }
 
     // Printer: points scaled by (sx, sy) from the stored points.
     void Print(Canvas& printerCanvas, double sx, double sy);
-    void print(PrinterDevice& printer, double sx, double sy) override;
+    void printOnSheet(PrinterDevice& printer, double sx, double sy) override;
     int printPass() const override { return 1; }
 
     void SetFirstPoint(int x, int y)

@@ -25,7 +25,7 @@ TDShape::TDShape()
     height = 65;
 }
 
-void TDShape::ReadRecord(DocStream& s, bool withImage)
+void TDShape::ReadRecord(DocStream& s, bool withImage, Diagnostics* diagnostics)
 {
     uint8_t rec[kRecordSize];
     s.readFixed(rec, sizeof rec);
@@ -53,8 +53,9 @@ void TDShape::ReadRecord(DocStream& s, bool withImage)
             ImageBrush = decodeBmp(bytes.data(), bytes.size());
             brush.style = BrushStyle::Pattern;
             brush.pattern = std::make_shared<const QImage>(ImageBrush);
-        } catch (const GraphicError&) {
+        } catch (const GraphicError& e) {
             // An undecodable brush picture leaves the brush as its record set it.
+            warnTo(diagnostics, std::string("brush picture not decoded: ") + e.what());
         }
     }
 }
@@ -84,7 +85,7 @@ void TDShape::drawFigure(Canvas& c, int x, int y, int w, int h) const
     }
 }
 
-void TDShape::paint(Canvas& canvas, const PaintContext&)
+void TDShape::paintOnPage(Canvas& canvas, const PaintContext&)
 {
     CanvasSaver saver(canvas);
     canvas.translate(left, top);
@@ -112,7 +113,7 @@ void TDShape::Print(Canvas& c, double sx, double sy)
     drawFigure(c, x, y, w, h);
 }
 
-void TDShape::print(PrinterDevice& printer, double sx, double sy)
+void TDShape::printOnSheet(PrinterDevice& printer, double sx, double sy)
 {
     Print(printer.canvas(), sx, sy);
 }

@@ -22,13 +22,13 @@ public:
     const char* className() const override { return "TDShape"; }
 
     // Reads the 57-byte record and, when the brush picture size is 1 or more, its bytes.
-    void ReadRecord(DocStream& s, bool withImage);
+    void ReadRecord(DocStream& s, bool withImage, Diagnostics* diagnostics = nullptr);
 
     // Screen: the figure inside the bounds, with the shape's own pen and brush.
-    void paint(Canvas& canvas, const PaintContext& ctx) override;
+    void paintOnPage(Canvas& canvas, const PaintContext& ctx) override;
     // Printer: the figure scaled by (sx, sy); the printer pen width is added on the x axis only.
     void Print(Canvas& printerCanvas, double sx, double sy);
-    void print(PrinterDevice& printer, double sx, double sy) override;
+    void printOnSheet(PrinterDevice& printer, double sx, double sy) override;
     int printPass() const override { return InFront == 1 ? 2 : 1; }
 
     void dumpFields(JsonWriter& out) const override;

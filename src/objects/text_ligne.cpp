@@ -22,13 +22,11 @@ constexpr uint8_t kStyles[] = {0x00, 0x01, 0x02, 0x04, 0x08, 0x03};
 // Writes the text with a font turned to the escapement and puts the previous font back.
 void writeTurned(Canvas& canvas, const FontSpec& turned, int x, int y, const std::string& text)
 {
-    const FontSpec previous = canvas.font;
-    const bool opaque = canvas.opaqueBackground;
+    const KeepValue keepFont(canvas.font);
+    const KeepValue keepOpaque(canvas.opaqueBackground);
     canvas.font = turned;
     canvas.opaqueBackground = false;  // the page's brush is clear once its background is painted
     canvas.textOut(x, y, text);
-    canvas.opaqueBackground = opaque;
-    canvas.font = previous;
 }
 
 }  // namespace
@@ -132,7 +130,7 @@ void TTextLigne::Print(Canvas& canvas, double sx, double sy)
     writeTurned(canvas, turned, x1, y1, holder->Text);
 }
 
-void TTextLigne::print(PrinterDevice& printer, double sx, double sy)
+void TTextLigne::printOnSheet(PrinterDevice& printer, double sx, double sy)
 {
     Print(printer.canvas(), sx, sy);
 }

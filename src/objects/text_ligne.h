@@ -36,12 +36,12 @@ public:
     // point by point until the text is as long as the unzoomed segment, turned to the segment
     // and written at the zoomed first point. Nothing is drawn without a holder or a text.
     void Draw(Canvas& canvas, double zoomFactor);
-    void paint(Canvas& canvas, const PaintContext& ctx) override { Draw(canvas, ctx.zoomFactor); }
+    void paintOnPage(Canvas& canvas, const PaintContext& ctx) override { Draw(canvas, ctx.zoomFactor); }
 
     // Printer: points scaled by (sx, sy), the holder's size corrected for unequal resolutions,
     // no enlargement.
     void Print(Canvas& printerCanvas, double sx, double sy);
-    void print(PrinterDevice& printer, double sx, double sy) override;
+    void printOnSheet(PrinterDevice& printer, double sx, double sy) override;
     int printPass() const override { return 3; }
 
     // Erase (draw over in the page colour), replace the point, draw again.

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "core/diagnostics.h"
 #include "core/json_writer.h"
 #include "gfx/canvas/canvas.h"
 
@@ -18,6 +19,8 @@ class PrinterDevice;
 struct PaintContext {
     double zoomFactor = 1.0;
     std::function<void(const std::string& message)> onPaintError;
+    // Damage met while painting (a metafile record left out, ...); may be null.
+    Diagnostics* diagnostics = nullptr;
 };
 
 // Border of an image, read by the page surface when it draws image borders.
@@ -41,13 +44,13 @@ public:
     virtual bool drawnByPage() const { return false; }
 
     // Screen drawing. Windowed objects get a canvas already translated to their bounds.
-    virtual void paint(Canvas& canvas, const PaintContext& ctx) = 0;
+    virtual void paintOnPage(Canvas& canvas, const PaintContext& ctx) = 0;
     // What a windowed object draws on the page around itself once it has painted (a rich-text
     // frame's border), on the page's canvas in page coordinates.
-    virtual void paintOnPage(Canvas& canvas, const PaintContext& ctx) { }
+    virtual void paintAroundOnPage(Canvas& canvas, const PaintContext& ctx) { }
 
     // Printing with the driver's scale factors from page pixels to printer dots.
-    virtual void print(PrinterDevice& printer, double sx, double sy) = 0;
+    virtual void printOnSheet(PrinterDevice& printer, double sx, double sy) = 0;
     // Which of the print driver's four layered passes prints the object: 1 pictures, shapes and
     // lines under the rest; 2 pictures and shapes of the upper layer; 3 text of the lower layer;
     // 4 text of the upper layer. 0: never printed.

@@ -84,24 +84,27 @@ void TSurfaceT::Paint(Canvas& canvas, const PaintContext& pageCtx)
     // 2. Lines and text lines, in creation order; their pen stays on the canvas.
     for (const auto& o : objects_)
         if (o->drawnByPage())
-            o->paint(canvas, ctx);
+            o->paintOnPage(canvas, ctx);
 
     // 3. Image borders.
     DrawImageBorders(canvas);
 
     // 4. Shapes and images in z-order.
     for (PageObject* o : inZOrder(objects_, false))
-        o->paint(canvas, ctx);
+        o->paintOnPage(canvas, ctx);
 
-    // 5. Windowed objects, each in its own client coordinates and clipped to its bounds.
+    // 5. Windowed objects, each in its own client coordinates and clipped to its bounds. Each is
+    // a control with a canvas of its own: it starts from a fresh drawing state, whatever the
+    // lines left on the page's canvas (their not-xor pen is for the page's own drawing).
     for (PageObject* o : inZOrder(objects_, true)) {
         {
             CanvasSaver saver(canvas);
+            canvas.resetDrawingState();
             canvas.translate(o->left, o->top);
             canvas.clipTo(IRect{0, 0, o->width, o->height});
-            o->paint(canvas, ctx);
+            o->paintOnPage(canvas, ctx);
         }
-        o->paintOnPage(canvas, ctx);
+        o->paintAroundOnPage(canvas, ctx);
     }
 }
 

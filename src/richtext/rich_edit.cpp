@@ -79,12 +79,12 @@ void TDRichEdit::ReadRecord(DocStream& s, const ContentReport& report)
     LoadContent(content, bytes, contentError, report);
 }
 
-void TDRichEdit::paint(Canvas& canvas, const PaintContext& ctx)
+void TDRichEdit::paintOnPage(Canvas& canvas, const PaintContext& ctx)
 {
     content.paint(canvas, IRect{0, 0, width, height}, layoutWidth, ctx.zoomFactor);
 }
 
-void TDRichEdit::paintOnPage(Canvas& canvas, const PaintContext&)
+void TDRichEdit::paintAroundOnPage(Canvas& canvas, const PaintContext&)
 {
     if (!(LeftSide || BottomSide || RightSide || TopSide))
         return;
@@ -102,7 +102,7 @@ void TDRichEdit::paintOnPage(Canvas& canvas, const PaintContext&)
         line(canvas, L - h, T - h, L + W + h, T - h);
 }
 
-void TDRichEdit::print(PrinterDevice& printer, double sx, double sy)
+void TDRichEdit::printOnSheet(PrinterDevice& printer, double sx, double sy)
 {
     content.print(printer,
                   framePrintRect(left, top, width, height, sx, sy, printer.logPixelsX(), printer.logPixelsY()));
@@ -151,7 +151,7 @@ void TREdit::ReadRecord(DocStream& s, bool withContent, const ContentReport& rep
     LoadContent(content, bytes, contentError, report);
 }
 
-void TREdit::paint(Canvas& canvas, const PaintContext& ctx)
+void TREdit::paintOnPage(Canvas& canvas, const PaintContext& ctx)
 {
     content.paint(canvas, IRect{0, 0, width, height}, layoutWidth, ctx.zoomFactor);
 }

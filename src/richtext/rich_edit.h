@@ -35,12 +35,12 @@ public:
     void ReadRecord(DocStream& s, const ContentReport& report = {});
 
     // White, then the text in the client area at the zoom.
-    void paint(Canvas& canvas, const PaintContext& ctx) override;
-    // The border, just outside the frame, with a not-xor pen on the page's canvas.
     void paintOnPage(Canvas& canvas, const PaintContext& ctx) override;
+    // The border, just outside the frame, with a not-xor pen on the page's canvas.
+    void paintAroundOnPage(Canvas& canvas, const PaintContext& ctx) override;
     // The text into the frame's twips rectangle (from 1.3 times its top), continued on new
     // sheets while text remains, then the border on the frame's edges.
-    void print(PrinterDevice& printer, double sx, double sy) override;
+    void printOnSheet(PrinterDevice& printer, double sx, double sy) override;
     int printPass() const override { return 3; }
     void dumpFields(JsonWriter& out) const override;
 
@@ -64,9 +64,9 @@ public:
     // position, since its table moved 10 pixels down and right.
     void ReadRecord(DocStream& s, bool withContent, const ContentReport& report = {});
 
-    void paint(Canvas& canvas, const PaintContext& ctx) override;
+    void paintOnPage(Canvas& canvas, const PaintContext& ctx) override;
     // Cells print through their table, at the table's position plus their own.
-    void print(PrinterDevice&, double, double) override { }
+    void printOnSheet(PrinterDevice&, double, double) override { }
     void Print(PrinterDevice& printer, int offsetX, int offsetY, double sx, double sy);
     void dumpFields(JsonWriter& out) const override;
 

@@ -42,7 +42,7 @@ void TTabeauRE::ReadRecord(DocStream& s, bool withContent, const ContentReport& 
         }
 }
 
-void TTabeauRE::paint(Canvas& canvas, const PaintContext& ctx)
+void TTabeauRE::paintOnPage(Canvas& canvas, const PaintContext& ctx)
 {
     canvas.fillRect(IRect{0, 0, width, height}, resolveColor(kButtonFace));
     {
@@ -59,11 +59,11 @@ void TTabeauRE::paint(Canvas& canvas, const PaintContext& ctx)
         CanvasSaver saver(canvas);
         canvas.translate(cell->left, cell->top);
         canvas.clipTo(IRect{0, 0, cell->width, cell->height});
-        cell->paint(canvas, ctx);
+        cell->paintOnPage(canvas, ctx);
     }
 }
 
-void TTabeauRE::print(PrinterDevice& printer, double sx, double sy)
+void TTabeauRE::printOnSheet(PrinterDevice& printer, double sx, double sy)
 {
     for (const auto& cell : cells)
         cell->Print(printer, left, top, sx, sy);

@@ -21,9 +21,9 @@ public:
     void ReadRecord(DocStream& s, bool withContent, const ContentReport& report = {});
 
     // The panel (raised outer bevel, button face), then each cell over it.
-    void paint(Canvas& canvas, const PaintContext& ctx) override;
+    void paintOnPage(Canvas& canvas, const PaintContext& ctx) override;
     // Every cell at the table's position plus its own; the panel itself is not printed.
-    void print(PrinterDevice& printer, double sx, double sy) override;
+    void printOnSheet(PrinterDevice& printer, double sx, double sy) override;
     int printPass() const override { return 3; }
     void dumpFields(JsonWriter& out) const override;
     // The table and its cells scale together, the cells in the table's coordinates.

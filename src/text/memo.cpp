@@ -267,6 +267,7 @@ void TDMemo::ReadFrame(DocStream& s, bool withContent, const FrameReadContext& c
 
 void TDMemo::ReadTextPage(DocStream& s, const std::string& signature)
 {
+    TextPage = true;
     // A page that ended on a line holding only the marker 0xFC loses it when text is appended.
     if (!Lines.empty() && !Runs.empty() && CurrentLine >= 0 && static_cast<size_t>(CurrentLine) < Lines.size() &&
         CurrentRun >= 0 && static_cast<size_t>(CurrentRun) < Runs.size() && Lines[CurrentLine].RunCount == 1 &&

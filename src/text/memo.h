@@ -48,6 +48,8 @@ struct FrameReadContext {
     // Brings the frame in front of its siblings (true) or sends it behind them, when the record
     // says so; frames inside tables have no siblings to move among and leave it empty.
     std::function<void(bool inFront)> setInFront;
+    // Damage met while reading (may be null).
+    Diagnostics* diagnostics = nullptr;
 };
 
 class TDMemo : public PageObject {
@@ -68,17 +70,18 @@ public:
     static constexpr int32_t kMaxPatternSide = 2048;
 
     // Paints in the frame's own coordinates (the page surface has translated and clipped).
-    void paint(Canvas& canvas, const PaintContext& ctx) override;
+    void paintOnPage(Canvas& canvas, const PaintContext& ctx) override;
     // The frame's paint: white client area (none for a transparent frame), every line, the
     // background picture combined over the text (other raster operations than SRCAND), the
-    // border. Errors pass to the caller; paint() reports them as "erreur paint".
+    // border. Errors pass to the caller; paintOnPage() reports them as "erreur paint". The canvas
+    // is the frame's own: what it leaves in the drawing state is the frame's business.
     void Paint(Canvas& canvas, double zoomFactor);
     // Paints lines first .. last: the picture under the text with SRCAND, then each line's band
     // (cleared when Painted is 1) and runs. Sets Painted unless a line or run is missing.
     void PaintLines(Canvas& canvas, double zoomFactor, int32_t first, int32_t last);
     // Scrolling and page set-up: a transparent frame's next pass is a first pass again.
     void refreshTransparent() override;
-    void print(PrinterDevice& printer, double sx, double sy) override;
+    void printOnSheet(PrinterDevice& printer, double sx, double sy) override;
     int printPass() const override { return InFront == 1 ? 4 : 3; }
     void dumpFields(JsonWriter& out) const override;
     void changeScale(int m, int d) override;
@@ -115,6 +118,9 @@ public:
     // means BackImageWidth > 1.
     int32_t BackImageWidth = 1;
     int32_t BackImageHeight = 1;
+
+    // Set by ReadTextPage: the frame is a page of a text document.
+    bool TextPage = false;
 
     // Values the records carry that nothing in the reader acts on, kept for the dump.
     uint8_t KindFlag = 0;  // 1 when the kind record's first field is "0"

@@ -235,14 +235,19 @@ void PaintLines(TDMemo& m, TextMeasurer& measure, double z, int32_t first, int32
             const ColumnRange col = ColumnBounds(m, line);
             const int32_t top = line.Top;
             const TextExtent ext = measure.line(m, L);
-            if (static_cast<int64_t>(ext.Height) + top < 2 || m.height < top)
+            // The frame's height is zoomed: the line's top is compared at the same zoom, so that
+            // a line inside the frame shows at every zoom.
+            if (static_cast<int64_t>(ext.Height) + top < 2 || m.height < zoomed(top, z))
                 continue;
 
             // The line's band, cleared on passes after the first; the last line's band reaches
-            // the frame's bottom. A transparent frame keeps what lies under it.
+            // the frame's bottom. A transparent frame keeps what lies under it. A text page is
+            // always painted whole on its white frame, and its bands span the frame: clearing
+            // them would wipe the part of a line above that reaches below the next line's top.
             const IRect band{col.Left - 1, zoomed(top, z), col.Right + 2,
                              L == last ? m.height : zoomed(static_cast<double>(ext.Height) + top, z)};
-            if (m.Painted == 1 && m.Transparent == 0 && c.brush.style == BrushStyle::Solid && !band.empty())
+            if (m.Painted == 1 && m.Transparent == 0 && !m.TextPage && c.brush.style == BrushStyle::Solid &&
+                !band.empty())
                 c.fillRect(band, c.brush.color);
 
             const int32_t ascent = measure.lineAscent(m, L);
@@ -259,14 +264,12 @@ void PaintLines(TDMemo& m, TextMeasurer& measure, double z, int32_t first, int32
 
 void TDMemo::PaintLines(Canvas& canvas, double zoomFactor, int32_t first, int32_t last)
 {
-    BackgroundModeSaver mode(canvas);
     TextMeasurer measure(canvas);
     vr::PaintLines(*this, measure, zoomFactor, first, last);
 }
 
 void TDMemo::Paint(Canvas& canvas, double zoomFactor)
 {
-    BackgroundModeSaver mode(canvas);
     TextMeasurer measure(canvas);
     const IRect client{0, 0, width, height};
 
@@ -302,18 +305,21 @@ void TDMemo::Paint(Canvas& canvas, double zoomFactor)
     }
 }
 
-void TDMemo::paint(Canvas& canvas, const PaintContext& ctx)
+void TDMemo::paintOnPage(Canvas& canvas, const PaintContext& ctx)
 {
+    // The rest of a paint that fails is skipped; the frame stays usable and paints again next time.
+    std::string cause;
     try {
         Paint(canvas, ctx.zoomFactor);
-    } catch (const std::exception&) {
-        // The rest of this paint is skipped; the frame stays usable and paints again next time.
-        if (ctx.onPaintError)
-            ctx.onPaintError("erreur paint");
+        return;
+    } catch (const std::exception& e) {
+        cause = e.what();
     } catch (...) {
-        if (ctx.onPaintError)
-            ctx.onPaintError("erreur paint");
+        cause = "unknown error";
     }
+    warnTo(ctx.diagnostics, "text frame not painted: " + cause);
+    if (ctx.onPaintError)
+        ctx.onPaintError("erreur paint");
 }
 
 void TDMemo::refreshTransparent()

@@ -259,13 +259,15 @@ void FramePrinter::widenTo(TDChaine& run, int32_t target)
 void FramePrinter::printBackground(const IRect& rect)
 {
     PrintFrameBackground(printer_, rect, frame_.Background, frame_.HasPattern, horz_, vert_, &frame_.BackImage,
-                         frame_.RasterOp);
+                         frame_.BackImageWidth, frame_.RasterOp);
 }
 
 void FramePrinter::Print(int32_t dx, int32_t dy)
 {
     Canvas& sheet = printer_.canvas();
-    BackgroundModeSaver keep(sheet);
+    // Text is put on its brush's box as it goes; the sheet's background mode is left as it was.
+    const KeepValue keepOpaque(sheet.opaqueBackground);
+    const KeepValue keepBackground(sheet.backgroundColor);
     const int64_t frameLeft = static_cast<int64_t>(frame_.left) + dx;
     const int64_t frameTop = static_cast<int64_t>(frame_.top) + dy;
     const int64_t px = coord(frameLeft * horz_), py = coord(frameTop * vert_);
@@ -413,7 +415,10 @@ void FramePrinter::printBorders(int64_t px, int64_t py, int64_t frameTop)
         return;
     Canvas& sheet = printer_.canvas();
     const int width = std::clamp(roundHalfEven(frame_.BorderWidth * horz_), 0, kMaxPenWidth);
-    sheet.pen = Pen{resolveColor(frame_.BorderColor), width, PenStyle::Solid, PenMode::Copy};
+    // Only the width and the colour: the mix and the style stay as what was printed before left
+    // them, as for image borders.
+    sheet.pen.width = width;
+    sheet.pen.color = resolveColor(frame_.BorderColor);
     const int left = coord(px), top = coord(py);
     const int right = coord(px + roundHalfEven(frame_.width * horz_));
     const int bottom = coord((static_cast<double>(frameTop) + frame_.height) * vert_);
@@ -436,7 +441,7 @@ void PrintFrame(TDMemo& frame, int32_t DX, int32_t DY, PrinterDevice& printer, d
     FramePrinter(frame, printer, VertScale, HorzScale).Print(DX, DY);
 }
 
-void TDMemo::print(PrinterDevice& printer, double sx, double sy)
+void TDMemo::printOnSheet(PrinterDevice& printer, double sx, double sy)
 {
     PrintFrame(*this, 0, 0, printer, /*VertScale*/ sy, /*HorzScale*/ sx);
 }

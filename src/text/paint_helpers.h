@@ -71,24 +71,6 @@ void SetCanvasFont(Canvas& canvas, const std::string& name, int size, uint8_t st
 // brush puts a box of its colour behind the text, a clear brush none.
 void textOnBrush(Canvas& canvas, int x, int y, const std::string& bytes);
 
-// Keeps the canvas's text background mode, which the saved drawing state does not hold.
-class BackgroundModeSaver {
-public:
-    explicit BackgroundModeSaver(Canvas& c) : c_(c), opaque_(c.opaqueBackground), color_(c.backgroundColor) { }
-    ~BackgroundModeSaver()
-    {
-        c_.opaqueBackground = opaque_;
-        c_.backgroundColor = color_;
-    }
-    BackgroundModeSaver(const BackgroundModeSaver&) = delete;
-    BackgroundModeSaver& operator=(const BackgroundModeSaver&) = delete;
-
-private:
-    Canvas& c_;
-    bool opaque_;
-    Color color_;
-};
-
 // Paints lines first .. last of the frame at the zoom factor (see TDMemo::PaintLines).
 void PaintLines(TDMemo& memo, TextMeasurer& measure, double zoomFactor, int32_t first, int32_t last);
 

@@ -55,13 +55,23 @@ std::string dumpDocument(const Viewer& viewer, const std::optional<std::string>&
     }
     out.endArray();
 
-    if (!viewer.warnings.empty()) {
-        out.key("warnings");
-        out.beginArray();
-        for (const std::string& w : viewer.warnings)
-            out.value(w);
-        out.endArray();
+    // Damage the reader recovered from: what, and where (page position from 1, object index on
+    // the page from 0, byte offset in the file), each left out when not known.
+    out.key("warnings");
+    out.beginArray();
+    for (const Diagnostic& d : viewer.diagnostics.list()) {
+        out.beginObject();
+        out.field("what", latin1ToUtf8(d.what));
+        if (d.page > 0)
+            out.field("page", static_cast<int32_t>(d.page));
+        if (d.object >= 0)
+            out.field("object", static_cast<int32_t>(d.object));
+        if (d.offset >= 0)
+            out.field("offset", static_cast<int64_t>(d.offset));
+        out.endObject();
     }
+    out.endArray();
+
     out.key("error");
     if (error)
         out.value(*error);

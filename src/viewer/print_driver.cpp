@@ -29,7 +29,7 @@ void PrintPageObjects(TSurfaceT& page, PrinterDevice& printer, const PrintScale&
     for (int pass = 1; pass <= 4; ++pass) {
         for (const auto& object : page.objects()) {
             if (object->printPass() == pass)
-                object->print(printer, scale.x, scale.y);
+                object->printOnSheet(printer, scale.x, scale.y);
         }
     }
 }
@@ -69,7 +69,7 @@ private:
 
 }  // namespace
 
-PrintOutcome Viewer::Impression1Click(PrinterDevice& printer, PrintHost& host)
+PrintOutcome Viewer::printDocument(PrinterDevice& printer, PrintHost& host)
 {
     if (!state.CurrentPage)
         return PrintOutcome::NothingToPrint;

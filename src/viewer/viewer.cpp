@@ -7,10 +7,10 @@
 #include "core/errors.h"
 #include "core/fields.h"
 #include "core/rounding.h"
+#include "document/document_reader.h"
 #include "gfx/fonts/font_catalogue.h"
 #include "objects/image.h"
 #include "text/memo.h"
-#include "viewer/object_reader.h"
 
 namespace vr {
 
@@ -68,7 +68,7 @@ int Viewer::mmToPixels(int32_t mm) const
 
 // ---- Start-up -------------------------------------------------------------------------------
 
-void Viewer::FormCreate()
+void Viewer::startUp()
 {
     state.DocFileName.clear();
     chapterListVisible = false;
@@ -104,7 +104,7 @@ void Viewer::ApplyPrinterPage(const std::optional<PrinterPage>& printer)
     changed();
 }
 
-void Viewer::OpenBtnClick()
+void Viewer::openDocument()
 {
     state.DocFileName.clear();
     chapterListVisible = false;
@@ -115,10 +115,9 @@ void Viewer::OpenBtnClick()
 
 void Viewer::ClearDocument()
 {
-    warnings.clear();
-    warningsShown_ = 0;
     // Every page surface goes, whatever number its page tag gave it.
     pages_.clear();
+    diagnostics.clear();
     state.CurrentPage = nullptr;
     state.PageCount = 0;
     state.CurrentPageNo = 0;
@@ -168,15 +167,30 @@ void Viewer::LoadDocument()
 
 void Viewer::readBody(DocStream& stream, bool pageLayout)
 {
-    int32_t pagesRead = 0;
-    std::string orientationCode;
-    if (pageLayout)
-        loadPageLayout(stream, pagesRead, orientationCode);
-    else
-        loadTextDocument(stream, pagesRead);
+    DocumentReadContext ctx;
+    ctx.fontInstalled = fontInstalled ? fontInstalled : fonts ? fonts->installedFn() : installedFontCatalogue();
+    ctx.diagnostics = &diagnostics;
+    DocumentReadResult read;
+    try {
+        if (pageLayout)
+            readPageLayout(stream, state, *this, ctx, read);
+        else
+            readTextDocument(stream, state, *this, ctx, read);
+    } catch (...) {
+        // The pages read so far stay, hidden; the error goes on to the caller.
+        if (pageLayout)
+            reservedPair = read.reservedPair;
+        throw;
+    }
+    showFirstPage(read, pageLayout);
+}
 
+void Viewer::showFirstPage(const DocumentReadResult& read, bool pageLayout)
+{
+    if (pageLayout)
+        reservedPair = read.reservedPair;
     state.PageFound = false;
-    if (pagesRead > 0) {
+    if (read.pagesRead > 0) {
         TSurfaceT* first = FindPage(1);
         state.CurrentPage = first;
         if (state.PageFound) {
@@ -185,8 +199,8 @@ void Viewer::readBody(DocStream& stream, bool pageLayout)
             first->visible = true;
             state.CurrentPageNo = 1;
             RebuildPageTabs();
-            if (pageLayout && (orientationCode == "0" || orientationCode == "1"))
-                state.Orientation = orientationCode == "1" ? 1 : 0;
+            if (pageLayout && (read.orientationCode == "0" || read.orientationCode == "1"))
+                state.Orientation = read.orientationCode == "1" ? 1 : 0;
         }
     }
 }
@@ -198,86 +212,6 @@ void Viewer::LoadFromStream(DocStream& stream, bool pageLayout)
     ClearDocument();
     state.LoadingDocument = false;
     readBody(stream, pageLayout);
-}
-
-void Viewer::loadPageLayout(DocStream& s, int32_t& pagesRead, std::string& orientationCode)
-{
-    uint8_t header[254];
-    s.readFixed(header, sizeof header);
-    orientationCode = countedText(header + 106, 1);
-    state.DocVersion = countedText(header + 108, 5);
-    state.DocSubVersion = countedText(header + 114, 4);
-
-    uint8_t size[8];
-    s.readFixed(size, sizeof size);
-    state.PageSetup.SizeCodeA = le16(size);
-    state.PageSetup.SizeCodeB = le16(size + 2);
-    const double ppi = state.PixelsPerInch;
-    state.PageSetup.PageWidthMM = roundHalfEven(le16(size + 4) * kMmPerInch / ppi);
-    state.PageSetup.PageHeightMM = roundHalfEven(le16(size + 6) * kMmPerInch / ppi);
-
-    s.readFixed(reservedPair.data(), reservedPair.size());
-
-    uint8_t count[4];
-    s.readFixed(count, sizeof count);
-    const int32_t skipped = numericField(count, 3);
-    uint8_t skip[19];
-    for (int32_t i = 0; i < skipped; ++i)
-        s.readFixed(skip, sizeof skip);
-
-    s.readFixed(count, sizeof count);
-    const int32_t pageTotal = numericField(count, 3);
-    pagesRead = pageTotal;
-    const FrameReadContext frames = frameReadContext(state,
-                                                     fontInstalled ? fontInstalled
-                                                         : fonts   ? fonts->installedFn()
-                                                                   : installedFontCatalogue());
-    for (int32_t i = 1; i <= pageTotal; ++i) {
-        TSurfaceT& page = createnewpage(true);
-        uint8_t tag[5];
-        s.readFixed(tag, sizeof tag);
-        const std::string tagText = countedText(tag, 4);
-        page.pageNumber = strictToInt(tagText.size() > 1 ? tagText.substr(1) : std::string());
-        s.readFixed(page.attributes.data(), page.attributes.size());
-        s.readFixed(count, sizeof count);
-        const int32_t objectCount = numericField(count, 3);
-        const PictureFolders folders{state.AppFolder, state.DocFolder};
-        for (int32_t j = 1; j <= objectCount; ++j)
-            readObjectRecord(s, page, folders, frames, [this](const std::string& m) { warnings.push_back(m); });
-    }
-}
-
-void Viewer::loadTextDocument(DocStream& s, int32_t& pagesRead)
-{
-    s.seek(0);
-    uint8_t signature[7];
-    s.readFixed(signature, sizeof signature);
-    if (codeIndex(signature, 6, {"QV2000"}) != 0 || signature[0] != 6)
-        return;
-    const std::string signatureText(reinterpret_cast<const char*>(signature), sizeof signature);
-
-    uint8_t recordA[255];
-    s.readFixed(recordA, sizeof recordA, ' ');
-    // The orientation field runs at most to the end of its record.
-    if (recordA[62] == 0)
-        state.Orientation = 0;
-    else
-        state.Orientation = lowByte(numericField(recordA + 62, sizeof recordA - 63));
-
-    TDMemo* memo = &CreateNewMemo();
-    uint8_t recordB[353];
-    s.readFixed(recordB, sizeof recordB, ' ');
-    const int32_t pageTotal = numericField(recordB + 349, 3);
-    pagesRead = pageTotal;
-    for (int32_t i = 1; i <= pageTotal; ++i) {
-        try {
-            memo->ReadTextPage(s, signatureText);
-        } catch (const VError&) {
-            // A damaged text page is skipped; the next one is read from where the stream stands.
-        }
-        if (pageTotal > i)
-            memo = &CreateNewMemo();
-    }
 }
 
 // ---- Pages ----------------------------------------------------------------------------------
@@ -364,7 +298,7 @@ void Viewer::placeAndShow(TSurfaceT& page)
     page.visible = true;
 }
 
-void Viewer::pagesuivanteClick()
+void Viewer::nextPage()
 {
     if (!state.CurrentPage)
         return;
@@ -384,7 +318,7 @@ void Viewer::pagesuivanteClick()
     SetZoom(saved);
 }
 
-void Viewer::pageprecedanteClick()
+void Viewer::previousPage()
 {
     if (!state.CurrentPage)
         return;
@@ -407,7 +341,7 @@ void Viewer::pageprecedanteClick()
     SetZoom(saved);
 }
 
-void Viewer::dernierepageClick()
+void Viewer::lastPage()
 {
     if (!state.CurrentPage)
         return;
@@ -428,7 +362,7 @@ void Viewer::dernierepageClick()
     SetZoom(saved);
 }
 
-void Viewer::premierepageClick()
+void Viewer::firstPage()
 {
     if (!state.CurrentPage)
         return;
@@ -449,7 +383,7 @@ void Viewer::premierepageClick()
     SetZoom(saved);
 }
 
-void Viewer::TSCompteurPageClick(int tabIndex)
+void Viewer::goToTab(int tabIndex)
 {
     if (!state.CurrentPage)
         return;
@@ -487,7 +421,7 @@ void Viewer::SetZoom(int percent)
     changed();
 }
 
-void Viewer::CBZoomChange(const std::string& item)
+void Viewer::chooseZoom(const std::string& item)
 {
     if (!state.CurrentPage)
         return;
@@ -507,7 +441,7 @@ void Viewer::CBZoomChange(const std::string& item)
     changed();
 }
 
-void Viewer::ScrollBar1Change(int position)
+void Viewer::scrollHorizontally(int position)
 {
     if (!state.CurrentPage)
         return;
@@ -517,7 +451,7 @@ void Viewer::ScrollBar1Change(int position)
     changed();
 }
 
-void Viewer::ScrollBar2Change(int position)
+void Viewer::scrollVertically(int position)
 {
     if (!state.CurrentPage)
         return;
@@ -527,23 +461,14 @@ void Viewer::ScrollBar2Change(int position)
     changed();
 }
 
-ResizeGeometry Viewer::FormResize(int windowWidth, int windowHeight, int scrollBar1Left, int pScrollVWidth,
-                                  int pScrollVTop, int scrollBar1Height)
+ResizeGeometry Viewer::resizeGeometry(int windowWidth, int windowHeight, int scrollBar1Left, int pScrollVWidth,
+                                      int pScrollVTop, int scrollBar1Height)
 {
     ResizeGeometry g{};
     g.scrollBar1Width = windowWidth - scrollBar1Left - pScrollVWidth - 10;
     g.pScrollVHeight = windowHeight - pScrollVTop - scrollBar1Height - 10;
     g.scrollBar2Height = g.pScrollVHeight - 10;
     return g;
-}
-
-std::optional<std::string> Viewer::takeWarningToShow()
-{
-    if (warningsShown_ >= warnings.size())
-        return std::nullopt;
-    const std::string message = warnings[warningsShown_];
-    warningsShown_ = warnings.size();
-    return message;
 }
 
 }  // namespace vr

@@ -9,14 +9,17 @@
 #include <string>
 #include <vector>
 
+#include "core/diagnostics.h"
+#include "document/document_state.h"
+#include "document/page_sink.h"
 #include "page/surface.h"
 #include "text/records.h"
-#include "viewer/document_state.h"
 #include "viewer/print_driver.h"
 
 namespace vr {
 
 class TDMemo;
+struct DocumentReadResult;
 class DocStream;
 class FontCatalogue;
 class PrinterDevice;
@@ -43,12 +46,14 @@ struct ResizeGeometry {
     int scrollBar2Height;
 };
 
-class Viewer {
+class Viewer : public PageSink {
 public:
     explicit Viewer(ViewerHost* host = nullptr);
     ~Viewer();
 
     DocumentState state;
+    // Damage recovered from while reading and painting the current document.
+    Diagnostics diagnostics;
 
     // The document named on the command line; the first LoadDocument (the start-up open) takes it.
     std::string commandLineDocument;
@@ -65,11 +70,6 @@ public:
 
     // Pages in creation order.
     const std::vector<std::unique_ptr<TSurfaceT>>& pages() const { return pages_; }
-    // Objects whose record was read whole but whose content could not be used, in reading order
-    // (the document's loading went on after each). Emptied when the document is cleared.
-    std::vector<std::string> warnings;
-    // The first warning the window has not shown yet (several at once are shown as one), or none.
-    std::optional<std::string> takeWarningToShow();
 
     // Called after every change the window must show.
     std::function<void()> onChanged;
@@ -89,36 +89,40 @@ public:
     // LoadDocument does from its file.
     void LoadFromStream(DocStream& stream, bool pageLayout);
     // Start-up: blank page and A4 set-up (no printer is consulted here).
-    void FormCreate();
-    void OpenBtnClick();
+    void startUp();
+    // The Open command: forgets the document's name, hides the chapter list and loads (the host's
+    // open dialog asks for the file).
+    void openDocument();
     // Orientation and page size from the current printer; with none, A4 portrait.
     void ApplyPrinterPage(const std::optional<PrinterPage>& printer);
     // The Print command: the range and copies the host's dialog answers, printed at 100 % zoom
     // with the document's orientation; the zoom and the shown page come back afterwards, also
     // when an object's print throws (the job is then aborted and the error passes on).
-    PrintOutcome Impression1Click(PrinterDevice& printer, PrintHost& host);
+    PrintOutcome printDocument(PrinterDevice& printer, PrintHost& host);
 
     // Pages.
-    TSurfaceT& createnewpage(bool hidden);
-    TDMemo& CreateNewMemo();
+    TSurfaceT& createnewpage(bool hidden) override;
+    TDMemo& CreateNewMemo() override;
     TSurfaceT* FindPage(int32_t n);
     void RebuildPageTabs();
 
     // Navigation and zoom.
-    void pagesuivanteClick();
-    void pageprecedanteClick();
-    void dernierepageClick();
-    void premierepageClick();
-    void TSCompteurPageClick(int tabIndex);
+    void nextPage();
+    void previousPage();
+    void lastPage();
+    void firstPage();
+    void goToTab(int tabIndex);  // the page tab set: tab k (from 0) shows page k + 1
+    void goToPage(int32_t number) { goToTab(number - 1); }
     void SetZoom(int percent);
-    void CBZoomChange(const std::string& item);
+    // The zoom box: an item picked from its list ("30" ... "200").
+    void chooseZoom(const std::string& item);
 
     // Scrolling: positions 0..100.
-    void ScrollBar1Change(int position);
-    void ScrollBar2Change(int position);
+    void scrollHorizontally(int position);
+    void scrollVertically(int position);
 
-    static ResizeGeometry FormResize(int windowWidth, int windowHeight, int scrollBar1Left, int pScrollVWidth,
-                                     int pScrollVTop, int scrollBar1Height);
+    static ResizeGeometry resizeGeometry(int windowWidth, int windowHeight, int scrollBar1Left, int pScrollVWidth,
+                                         int pScrollVTop, int scrollBar1Height);
 
     // The pixel size of a page from millimetres at the window's resolution.
     int mmToPixels(int32_t mm) const;
@@ -127,14 +131,12 @@ private:
     void changed();
     void scaleCurrentPage(int m, int d);
     void readBody(DocStream& s, bool pageLayout);
-    void loadPageLayout(DocStream& s, int32_t& pagesRead, std::string& orientationCode);
-    void loadTextDocument(DocStream& s, int32_t& pagesRead);
+    void showFirstPage(const DocumentReadResult& read, bool pageLayout);
     void placeAndShow(TSurfaceT& page);
     std::optional<int32_t> neighbourNumber(int32_t from, int direction) const;
 
     ViewerHost* host_;
     std::vector<std::unique_ptr<TSurfaceT>> pages_;
-    size_t warningsShown_ = 0;
 };
 
 // The extension rule of the loader: the text from the last dot of the file name, first four

@@ -119,7 +119,7 @@ private slots:
     void noParamFileOpensCommandLineDocumentWithoutFontCheck()
     {
         Site site;
-        site.viewer.FormCreate();
+        site.viewer.startUp();
         const QString doc = site.document("cmd.VPG", 3);
         site.viewer.commandLineDocument = doc.toStdString();
         QCOMPARE(site.startUp().run(), 0);
@@ -132,7 +132,7 @@ private slots:
     void plainStartShowsOpenDialog()
     {
         Site site;
-        site.viewer.FormCreate();
+        site.viewer.startUp();
         const QString doc = site.document("chosen.VPG", 2);
         site.dialogs.openAnswer = doc.toStdString();
         QCOMPARE(site.startUp().run(), 0);
@@ -143,7 +143,7 @@ private slots:
     void cancelledOpenLeavesNoPage()
     {
         Site site;
-        site.viewer.FormCreate();
+        site.viewer.startUp();
         QVERIFY(site.viewer.state.CurrentPage != nullptr);
         QCOMPARE(site.startUp().run(), 0);
         QCOMPARE(site.dialogs.openCount, 1);
@@ -154,7 +154,7 @@ private slots:
     void emptyParamFileIsPlainStartAfterFontCheck()
     {
         Site site;
-        site.viewer.FormCreate();
+        site.viewer.startUp();
         site.param(QByteArray());
         site.fontPresent("QV_Hazel.ttf");
         site.bundledFont("QV_Hazel.ttf", "bundled");
@@ -167,7 +167,7 @@ private slots:
     void missingFontsAskBeforeLoading()
     {
         Site site;
-        site.viewer.FormCreate();
+        site.viewer.startUp();
         site.param(QByteArray());
         writeBytes(site.program + "qvlFonts.exe", "MZ");
         vr::StartUp startUp = site.startUp();
@@ -179,7 +179,7 @@ private slots:
     void missingInstallerStillShowsBothMessages()
     {
         Site site;
-        site.viewer.FormCreate();
+        site.viewer.startUp();
         site.paramNaming("nothere.VPG");
         vr::StartUp startUp = site.startUp();
         QCOMPARE(startUp.run(), 0);
@@ -192,7 +192,7 @@ private slots:
     void startDocumentInstallsFontsThenOpens()
     {
         Site site;
-        site.viewer.FormCreate();
+        site.viewer.startUp();
         // Twelve characters, relative to the program folder.
         const QString doc = site.document("Docs/AB1.VPG", 4);
         site.paramNaming("Docs\\AB1.VPG");
@@ -223,7 +223,7 @@ private slots:
     void fontsAlreadyInstalledSkipCopyAndWindow()
     {
         Site site;
-        site.viewer.FormCreate();
+        site.viewer.startUp();
         const QString doc = site.document("START.VPG", 1);
         site.paramNaming("START.VPG");
         site.fontPresent("QV_Hazel.ttf");
@@ -240,7 +240,7 @@ private slots:
     void fontCopyFailuresAreIgnored()
     {
         Site site;
-        site.viewer.FormCreate();
+        site.viewer.startUp();
         // The font folder cannot be made: a plain file stands where it should be.
         writeBytes(site.root.path() + "/fonts", "not a folder");
         site.bundledFont("A.ttf", "a");
@@ -260,7 +260,7 @@ private slots:
     void startUpLoadErrorEndsWithStatusOne()
     {
         Site site;
-        site.viewer.FormCreate();
+        site.viewer.startUp();
         vrtest::VpgWriter w;
         w.page("P1").pageCountText("x1");
         const QString bad = site.program + "bad.VPG";
@@ -273,7 +273,7 @@ private slots:
     void startDocumentErrorEndsWithStatusOne()
     {
         Site site;
-        site.viewer.FormCreate();
+        site.viewer.startUp();
         vrtest::VpgWriter w;
         w.page("P1").pageCountText("7x");
         w.save((site.program + "E.VPG").toStdString());

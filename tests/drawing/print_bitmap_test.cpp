@@ -20,7 +20,7 @@ protected:
     const QImage& sheet() const { return printer.sheets().back(); }
     void printPattern(const IRect& rect, const BackgroundRecord& bg, double scale)
     {
-        PrintFrameBackground(printer, rect, bg, 1, scale, scale, nullptr, rop::SrcCopy);
+        PrintFrameBackground(printer, rect, bg, 1, scale, scale, nullptr, 1, rop::SrcCopy);
     }
     MemoryPrinter printer{600, 40.0, 40.0};  // 945 x 945 dots
 };
@@ -89,17 +89,34 @@ TEST_F(PrintedSheet, PictureBackgroundIsStretchedOverTheFrame)
     picture.setPixel(1, 0, toArgb(rgbColor(0x33, 0x33, 0x33)));
     // HasPattern 0: the picture, whatever the record says.
     PrintFrameBackground(printer, IRect{10, 10, 60, 40}, BackgroundRecord{kBack, kBlue, 1, 0}, 0, 6.25, 6.25, &picture,
-                         rop::SrcAnd);
+                         50, rop::SrcAnd);
     expectPixels(sheet(),
                  {{15, 20, rgbColor(0xF0, 0x0F, 0x00)},
                   {45, 20, rgbColor(0x30, 0x03, 0x33)},
                   {45, 45, rgbColor(0xF0, 0x0F, 0xFF)}});
 
-    // A picture 1 pixel wide, or none, prints nothing.
-    const QImage thin = test::filledImage(1, 5, kBlue);
-    PrintFrameBackground(printer, IRect{200, 200, 250, 250}, BackgroundRecord{}, 0, 1, 1, &thin, rop::SrcCopy);
-    PrintFrameBackground(printer, IRect{200, 200, 250, 250}, BackgroundRecord{}, 0, 1, 1, nullptr, rop::SrcCopy);
+    // A picture control 1 pixel wide (no file was found, no pattern made), or no picture at all,
+    // prints nothing.
+    const QImage wide = test::filledImage(4, 5, kBlue);
+    PrintFrameBackground(printer, IRect{200, 200, 250, 250}, BackgroundRecord{}, 0, 1, 1, &wide, 1, rop::SrcCopy);
+    PrintFrameBackground(printer, IRect{200, 200, 250, 250}, BackgroundRecord{}, 0, 1, 1, nullptr, 50, rop::SrcCopy);
     EXPECT_TRUE(test::marked(sheet().copy(200, 200, 50, 50)).empty());
+}
+
+TEST_F(PrintedSheet, OnePixelWidePictureIsStretchedOverTheWholeFrame)
+{
+    // The control is as wide as its frame; the picture in it may be a single column. The screen
+    // shows it stretched, and so does the sheet.
+    QImage thin = test::filledImage(1, 2, kBlue);
+    thin.setPixel(0, 1, toArgb(rgbColor(0xFF, 0, 0)));
+    PrintFrameBackground(printer, IRect{200, 200, 260, 240}, BackgroundRecord{}, 0, 1, 1, &thin, 60, rop::SrcCopy);
+    expectPixels(sheet(),
+                 {{200, 200, kBlue},
+                  {259, 219, kBlue},
+                  {200, 220, rgbColor(0xFF, 0, 0)},
+                  {259, 239, rgbColor(0xFF, 0, 0)},
+                  {260, 210, kWhite},
+                  {230, 240, kWhite}});
 }
 
 TEST_F(PrintedSheet, EmptyOrAbsurdFramesPrintNoPattern)

@@ -178,7 +178,7 @@ TEST_F(ImageTest, PaintStretchesCentresOrKeepsTheNaturalSize)
         QImage out(40, 30, QImage::Format_RGB32);
         out.fill(Qt::white);
         RasterCanvas c(out);
-        img.paint(c, PaintContext{});
+        img.paintOnPage(c, PaintContext{});
         return out;
     };
     const QImage stretched = paintWith("2");

@@ -105,7 +105,7 @@ TEST(ShapePaint, FigureInsideTheBoundsByThePenRule)
     s.height = 40;
     s.Shape = TDShapeType::stRoundSquare;
     RecordingCanvas c;
-    s.paint(c, PaintContext{});
+    s.paintOnPage(c, PaintContext{});
     const auto hit =
         std::find_if(c.calls.begin(), c.calls.end(), [](const std::string& l) { return l.rfind("roundrect", 0) == 0; });
     ASSERT_NE(hit, c.calls.end());
@@ -115,7 +115,7 @@ TEST(ShapePaint, FigureInsideTheBoundsByThePenRule)
     s.Shape = TDShapeType::stEllipse;
     s.pen.width = 4;
     c.calls.clear();
-    s.paint(c, PaintContext{});
+    s.paintOnPage(c, PaintContext{});
     const auto e =
         std::find_if(c.calls.begin(), c.calls.end(), [](const std::string& l) { return l.rfind("ellipse", 0) == 0; });
     ASSERT_NE(e, c.calls.end());

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "gfx/canvas/raster_canvas.h"
 #include "gfx/canvas/recording_canvas.h"
 #include "objects/ligne.h"
 #include "page/surface.h"
+#include "text/memo.h"
 
 using namespace vr;
 
@@ -22,14 +24,14 @@ public:
     }
     const char* className() const override { return "Probe"; }
     bool windowed() const override { return windowed_; }
-    void paint(Canvas& c, const PaintContext&) override
+    void paintOnPage(Canvas& c, const PaintContext&) override
     {
         if (log_)
             log_->push_back(name_);
         c.moveTo(0, 0);
         c.lineTo(1, 0);
     }
-    void print(PrinterDevice&, double, double) override { }
+    void printOnSheet(PrinterDevice&, double, double) override { }
     void dumpFields(JsonWriter&) const override { }
     const ImageBorder* imageBorder() const override { return border ? &*border : nullptr; }
     std::optional<ImageBorder> border;
@@ -96,9 +98,13 @@ TEST(PageSurface, PaintsPanelLinesBordersGraphicsThenWindowedInZOrder)
     EXPECT_EQ(c.calls[3], "line 199,0 -> 199,99 pen=#808080 w1 solid copy");
     EXPECT_EQ(c.calls[4], "line 199,99 -> -1,99 pen=#808080 w1 solid copy");
     EXPECT_EQ(c.calls[5], "line 5,6 -> 7,8 pen=#000000 w1 solid notxor");
-    // The last windowed object paints in its own coordinates: (0,0) is its top-left corner.
-    auto it = std::find(c.calls.rbegin(), c.calls.rend(), "line 20,30 -> 21,30 pen=#000000 w1 solid notxor");
+    // The last windowed object paints in its own coordinates, (0,0) being its top-left corner,
+    // and from a fresh drawing state: the line's not-xor pen stays on the page.
+    auto it = std::find(c.calls.rbegin(), c.calls.rend(), "line 20,30 -> 21,30 pen=#000000 w1 solid copy");
     EXPECT_NE(it, c.calls.rend());
+    EXPECT_EQ(c.saveDepth(), 0u);
+    EXPECT_EQ(c.unbalancedRestores(), 0);
+    EXPECT_EQ(c.pen.mode, PenMode::NotXor);  // what the line left for the page's later drawing
 }
 
 TEST(PageSurface, SendingToTheBackPaintsFirst)
@@ -197,4 +203,64 @@ TEST(PageSurface, SetPageSetupStoresAndRepaints)
     SetPageSetup(page, PageSetupT{2, 2, 203, 290});
     EXPECT_EQ(page.pageSetup, (PageSetupT{2, 2, 203, 290}));
     EXPECT_GT(page.paintSerial(), before);
+}
+
+namespace {
+
+// A frame whose run casts an extruded shadow, on a coloured picture under the text or on white.
+std::unique_ptr<TDMemo> shadowedFrame(bool colouredGround)
+{
+    auto m = std::make_unique<TDMemo>();
+    m->left = 20;
+    m->top = 30;
+    m->width = m->LayoutWidth = 220;
+    m->height = 90;
+    m->Effects = {TextEffect{0, 9, 45, 0x808080, "0", 0, 0, 0, 0}};
+    m->Lines = {TDLigne(0, 1, 2, 1)};
+    m->Runs = {TDChaine("MWM", "DejaVu Sans", 36, 0, 0x0000C0, 0, 40)};
+    m->Runs[0].Effect = 0;
+    if (colouredGround) {
+        m->BackImage = QImage(220, 90, QImage::Format_RGB32);
+        m->BackImage.fill(qRgb(0x40, 0xA0, 0x60));
+        m->BackImageWidth = 220;
+        m->RasterOp = rop::SrcAnd;
+    }
+    return m;
+}
+
+QImage paintedPage(TSurfaceT& page)
+{
+    QImage image(page.width, page.height, QImage::Format_RGB32);
+    RasterCanvas canvas(image);
+    page.Paint(canvas, PaintContext{});
+    EXPECT_EQ(canvas.saveDepth(), 0u);
+    EXPECT_EQ(canvas.unbalancedRestores(), 0);
+    return image;
+}
+
+}  // namespace
+
+TEST(PageSurface, FrameShadowsAreTheSameOnAPageWithLines)
+{
+    // Lines leave the page canvas's pen in not-xor mode; a text frame paints as on a canvas of its
+    // own, so every shadow pixel is set as on a page without lines, on white and on a coloured
+    // picture alike.
+    for (const bool coloured : {false, true}) {
+        TSurfaceT plain, lined;
+        plain.width = lined.width = 300;
+        plain.height = lined.height = 200;
+        plain.add(shadowedFrame(coloured));
+        lined.add(std::make_unique<TLigne>(250, 150, 290, 190, 0x0000FF, 3, 1, 0));
+        lined.add(shadowedFrame(coloured));
+        const QImage a = paintedPage(plain).copy(20, 30, 220, 90);
+        const QImage b = paintedPage(lined).copy(20, 30, 220, 90);
+        int shadowPixels = 0, differing = 0;
+        for (int y = 0; y < a.height(); ++y)
+            for (int x = 0; x < a.width(); ++x) {
+                shadowPixels += (a.pixel(x, y) & 0xFFFFFF) == 0x808080;
+                differing += a.pixel(x, y) != b.pixel(x, y);
+            }
+        EXPECT_GT(shadowPixels, 100) << coloured;
+        EXPECT_EQ(differing, 0) << coloured;
+    }
 }

@@ -160,7 +160,9 @@ TEST(RichEditScreen, TextIsLaidOutOnceAndScaledWithTheZoom)
         QImage im(static_cast<int>(130 * zoom), static_cast<int>(210 * zoom), QImage::Format_RGB32);
         im.fill(Qt::black);
         RasterCanvas c(im);
-        f.paint(c, PaintContext{zoom, {}});
+        PaintContext ctx;
+        ctx.zoomFactor = zoom;
+        f.paintOnPage(c, ctx);
         return im;
     };
     const QImage at1 = draw(1.0);
@@ -201,7 +203,7 @@ TEST(RichEditPrint, TextFromOnePointThreeTopBorderOnTheEdges)
     TDRichEdit f = readFrame(vrtest::richEditRecord(vrtest::boundsRecord("100", "100", "400", "150"), border, kHello));
     MemoryPrinter printer(96);
     printer.beginDoc();
-    f.print(printer, 1.0, 1.0);
+    f.printOnSheet(printer, 1.0, 1.0);
     printer.endDoc();
     ASSERT_EQ(printer.sheets().size(), 1u);
     const QImage& sheet = printer.sheets()[0];
@@ -227,7 +229,7 @@ TEST(RichEditPrint, LongTextContinuesOnNewSheetsInTheSameRectangle)
         readFrame(vrtest::richEditRecord(vrtest::boundsRecord("100", "100", "300", "120"), {}, longText(30)));
     MemoryPrinter printer(96);
     printer.beginDoc();
-    f.print(printer, 1.0, 1.0);
+    f.printOnSheet(printer, 1.0, 1.0);
     printer.endDoc();
     ASSERT_GE(printer.sheets().size(), 3u);
     const int top = 130, bottom = 130 + 120;
@@ -243,7 +245,7 @@ TEST(RichEditPrint, LongTextContinuesOnNewSheetsInTheSameRectangle)
         readFrame(vrtest::richEditRecord(vrtest::boundsRecord("100", "100", "300", "0"), {}, longText(30)));
     MemoryPrinter p2(96);
     p2.beginDoc();
-    flat.print(p2, 1.0, 1.0);
+    flat.printOnSheet(p2, 1.0, 1.0);
     p2.endDoc();
     EXPECT_EQ(p2.sheets().size(), 1u);
 }
@@ -331,7 +333,7 @@ TEST(TabeauRE, PanelUnderCellsOnScreenCellsAloneOnPaper)
     QImage im(t.width, t.height, QImage::Format_RGB32);
     im.fill(Qt::black);
     RasterCanvas c(im);
-    t.paint(c, PaintContext{});
+    t.paintOnPage(c, PaintContext{});
     EXPECT_EQ(QColor(im.pixel(0, 0)), QColor(Qt::white));  // the raised bevel
     EXPECT_EQ(QColor(im.pixel(t.width - 1, t.height - 1)), QColor(0x80, 0x80, 0x80));
     EXPECT_EQ(im.pixel(5, 5) & 0xFFFFFF, toArgb(resolveColor(0xFF00000F)) & 0xFFFFFF);  // button face
@@ -339,7 +341,7 @@ TEST(TabeauRE, PanelUnderCellsOnScreenCellsAloneOnPaper)
     // Printed: only the cells, at table position + cell position.
     MemoryPrinter printer(96);
     printer.beginDoc();
-    t.print(printer, 1.0, 1.0);
+    t.printOnSheet(printer, 1.0, 1.0);
     printer.endDoc();
     const QImage& sheet = printer.sheets().at(0);
     const std::vector<int> rows = inkRows(sheet, 0, sheet.width());

@@ -111,8 +111,38 @@ TEST(FramePrinting, RectangleFillAndBorderFollowTheScalesOnTheRectanglesEdges)
     f.memo.Transparent = 0;
     f.memo.BorderRight = 0;
     RecordingPrinter driver;
-    f.memo.print(driver, 2.0, 3.0);
+    f.memo.printOnSheet(driver, 2.0, 3.0);
     EXPECT_EQ(driver.calls(), std::vector<std::string>{"fillrect 18,57,220,210 #ffffff"});
+}
+
+TEST(FramePrinting, BorderSetsOnlyWidthAndColourKeepingTheMixAndStyleLeftBefore)
+{
+    // A dashed not-xor line printed before the frame leaves its mix and style on the sheet's
+    // pen; the border takes them with its own width and colour, and leaves them to what follows.
+    Frame f(9, 19, 101, 51);
+    f.memo.BorderTop = 1;
+    f.memo.BorderWidth = 1;
+    f.memo.BorderColor = 0x0000FF;
+    f.memo.Transparent = 1;
+    RecordingPrinter p;
+    p.canvas().pen = Pen{0x00FF00, 3, PenStyle::Dash, PenMode::NotXor};
+    PrintFrame(f.memo, 0, 0, p, 1.0, 1.0);
+    EXPECT_EQ(p.calls(), std::vector<std::string>{"line 9,19 -> 110,19 pen=#ff0000 w1 dash notxor"});
+    EXPECT_EQ(p.canvas().pen, (Pen{0x0000FF, 1, PenStyle::Dash, PenMode::NotXor}));
+
+    // On a raster sheet: the dashes of {18, 6} along the top edge, each pixel mixed not-xor.
+    MemoryPrinter sheet(96, 210.0, 297.0);
+    sheet.beginDoc();
+    sheet.canvas().fillRect(IRect{0, 0, 200, 40}, 0x00FFFF);  // yellow under the border
+    sheet.canvas().pen = Pen{0, 1, PenStyle::Dash, PenMode::NotXor};
+    PrintFrame(f.memo, 0, 0, sheet, 1.0, 1.0);
+    const QImage& page = sheet.sheets().back();
+    // Not-xor of a red pen on yellow: not (FF,FF,00 xor FF,00,00) = FF,00,FF.
+    const QRgb mixed = qRgb(0xFF, 0x00, 0xFF);
+    EXPECT_EQ(page.pixel(9, 19), mixed);
+    EXPECT_EQ(page.pixel(26, 19), mixed);  // the 18th pixel of the first dash
+    EXPECT_EQ(page.pixel(27, 19), qRgb(0xFF, 0xFF, 0x00));  // the gap keeps the ground
+    EXPECT_EQ(page.pixel(33, 19), mixed);  // the next dash
 }
 
 TEST(FramePrinting, At96DpiAndScale1TheSheetShowsWhatTheScreenShows)
@@ -138,7 +168,7 @@ TEST(FramePrinting, At96DpiAndScale1TheSheetShowsWhatTheScreenShows)
 
     MemoryPrinter printer(96, 120, 80);
     printer.beginDoc();
-    m.print(printer, 1.0, 1.0);
+    m.printOnSheet(printer, 1.0, 1.0);
     const QImage printed = printer.sheets()[0].copy(30, 40, 300, 120).convertToFormat(QImage::Format_RGB32);
 
     int differing = 0, inked = 0;
@@ -378,6 +408,6 @@ TEST(FramePrinting, HugeFramesAtHighResolutionAreClippedToTheSheet)
                   255, 9000, "DejaVu Sans")};
     MemoryPrinter printer(600, 20, 20);
     printer.beginDoc();
-    m.print(printer, 6.25, 6.25);
+    m.printOnSheet(printer, 6.25, 6.25);
     EXPECT_EQ(printer.sheets()[0].pixel(200, 200), 0xFFFF0000u);
 }

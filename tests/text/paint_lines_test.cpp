@@ -322,3 +322,41 @@ TEST(FramePainting, ErrorsAreToldOncePerPagePaint)
     EXPECT_EQ(told.size(), 2u);
     EXPECT_NO_THROW(page.Paint(c, PaintContext{}));  // nobody listening: still nothing escapes
 }
+
+TEST(FramePainting, EveryZoomShowsTheLinesThatLieInTheFrame)
+{
+    // Tops 2, 40 and 80 lie inside a frame 100 high, 120 does not. The page scales the frame's
+    // height with the zoom; the tops are compared at the same zoom.
+    for (const double zoom : {0.3, 0.7, 1.0, 2.0}) {
+        TDMemo m = frame(300, 100);
+        m.Lines = {TDLigne(0, 1, 2, 1), TDLigne(1, 1, 40, 1), TDLigne(2, 1, 80, 1), TDLigne(3, 1, 120, 1)};
+        m.Runs = {run("A", 12, 10), run("B", 12, 10), run("C", 12, 10), run("D", 12, 10)};
+        m.height = static_cast<int>(100 * zoom + 0.5);
+        const std::vector<std::string> shown = texts(painted(m, zoom));
+        ASSERT_EQ(shown.size(), 3u) << zoom;
+        EXPECT_NE(shown[2].find("\"C\""), std::string::npos) << zoom;
+    }
+}
+
+TEST(FramePainting, TextPagesPaintEveryRunOverTheLineBelow)
+{
+    // The first line's empty 48-point run gives it an ascent of 51 but a height of 16: its text
+    // sits below the second line's top. On a text page every later paint still shows it; a frame
+    // of a page layout keeps clearing its bands.
+    TDMemo m = frame(300, 200);
+    m.Lines = {TDLigne(0, 2, 2, 1), TDLigne(2, 1, 18, 1)};
+    m.Runs = {run("", 48, 100), run("AB", 12, 100), run("CD", 12, 100)};
+    m.Painted = 1;
+    m.TextPage = true;
+    EXPECT_EQ(painted(m),
+              (std::vector<std::string>{
+                  "fillrect 0,0,300,200 #ffffff",
+                  "text 100,41 font=F/12/0 #000000 \"AB\" opaque=#ffffff",
+                  "text 100,18 font=F/12/0 #000000 \"CD\" opaque=#ffffff",
+              }));
+    m.TextPage = false;
+    const std::vector<std::string> framed = painted(m);
+    ASSERT_EQ(framed.size(), 5u);
+    EXPECT_EQ(framed[1], "fillrect 9,2,292,18 #ffffff");
+    EXPECT_EQ(framed[3], "fillrect 9,18,292,200 #ffffff");  // over "AB", drawn at 41
+}

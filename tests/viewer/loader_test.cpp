@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
+#include "document/object_reader.h"
 #include "objects/image.h"
 #include "objects/ligne.h"
 #include "objects/shape.h"
 #include "text/memo.h"
 #include "viewer/dump.h"
-#include "viewer/object_reader.h"
 #include "viewer_fixture.h"
 
 using namespace vr;
@@ -212,12 +212,12 @@ TEST_F(ViewerTest, OnlyTheStartUpOpenTakesTheCommandLineDocument)
     EXPECT_EQ(host.asked, 0);
 
     // The Open command asks; cancelling leaves the window without any page.
-    viewer.OpenBtnClick();
+    viewer.openDocument();
     EXPECT_EQ(host.asked, 1);
     EXPECT_EQ(viewer.state.PageCount, 0);
     EXPECT_EQ(viewer.state.CurrentPage, nullptr);
     host.answer = path;
-    viewer.OpenBtnClick();
+    viewer.openDocument();
     EXPECT_EQ(viewer.state.PageCount, 1);
     EXPECT_TRUE(viewer.state.CurrentPage->visible);
 }
@@ -310,4 +310,41 @@ TEST_F(ViewerTest, ImagesAndShapesReadTheirRecordsAndPictureFilesBesideTheDocume
     EXPECT_NE(json.find("\"kind\": \"TDShape\",\n          \"Shape\": 3,\n          \"InFront\": 1"), std::string::npos)
         << json;
     EXPECT_NE(json.find("\"Picture\": {\n            \"kind\": \"bmp\",\n            \"width\": 4"), std::string::npos);
+}
+
+TEST_F(ViewerTest, RichTextFramesAndTablesLoadAndUnloadableContentIsReportedNotFatal)
+{
+    // A frame whose content is no text, a line, a rich-edit table and a frame on page 1; page 2
+    // after them: everything is read, the failure is reported with its message.
+    std::vector<vrtest::RichCellRec> cells(2);
+    cells[0].content = "{\\rtf1 left}";
+    cells[1].left = "120";
+    cells[1].content = "";
+    const Bytes doc =
+        VpgWriter()
+            .page("P1")
+            .object(
+                "TDRICHEDIT",
+                vrtest::richEditRecord(vrtest::boundsRecord("10", "10", "200", "100"), {}, std::string("\0\1\2", 3)))
+            .line(LineRec(1, 2, 3, 4))
+            .object("TabeauRE",
+                    vrtest::tabeauRERecord(vrtest::boundsRecord("100", "300", "300", "100"), "2", "1", cells))
+            .object("TDRICHEDIT",
+                    vrtest::richEditRecord(vrtest::boundsRecord("10", "500", "200", "100"), {}, "{\\rtf1 ok}"))
+            .page("P2")
+            .line(LineRec())
+            .bytes();
+    EXPECT_EQ(open(write("rich.VPG", doc)), "");
+    EXPECT_EQ(viewer.state.PageCount, 2);
+    ASSERT_EQ(viewer.pages()[0]->objects().size(), 4u);
+    EXPECT_TRUE(viewer.pages()[0]->visible);
+    ASSERT_EQ(viewer.diagnostics.list().size(), 1u);
+    EXPECT_EQ(viewer.diagnostics.list()[0].what, "Erreur au chargement du flux");
+    EXPECT_EQ(viewer.diagnostics.list()[0].page, 1);
+    EXPECT_EQ(viewer.diagnostics.list()[0].object, 0);
+    const std::string json = vr::dumpDocument(viewer, std::nullopt);
+    EXPECT_NE(json.find("\"kind\": \"TTabeauRE\""), std::string::npos) << json;
+    EXPECT_NE(json.find("\"Text\": \"left\\n\""), std::string::npos) << json;
+    EXPECT_NE(json.find("\"Text\": \"ok\\n\""), std::string::npos) << json;
+    EXPECT_NE(json.find("\"what\": \"Erreur au chargement du flux\""), std::string::npos) << json;
 }

@@ -32,9 +32,9 @@ TEST_F(ViewerTest, PrinterPageSetsOrientationAndMillimetres)
 TEST_F(ViewerTest, NextSkipsMissingNumbersButCountsOne)
 {
     open(pagesTagged({"P1", "P2", "P4"}));
-    viewer.pagesuivanteClick();
+    viewer.nextPage();
     EXPECT_EQ(viewer.state.CurrentPage->pageNumber, 2);
-    viewer.pagesuivanteClick();
+    viewer.nextPage();
     EXPECT_EQ(viewer.state.CurrentPage->pageNumber, 4);
     EXPECT_EQ(viewer.state.CurrentPageNo, 3);
     EXPECT_EQ(viewer.pageTabs, (std::vector<std::string>{"1", "2", "3"}));
@@ -48,10 +48,10 @@ TEST_F(ViewerTest, NextSkipsMissingNumbersButCountsOne)
 TEST_F(ViewerTest, NextOnTheLastPageKeepsPageNumberAndZoom)
 {
     open(pagesTagged({"P1", "P2"}));
-    viewer.dernierepageClick();
+    viewer.lastPage();
     viewer.SetZoom(150);
     TSurfaceT* last = viewer.state.CurrentPage;
-    viewer.pagesuivanteClick();
+    viewer.nextPage();
     EXPECT_EQ(viewer.state.CurrentPage, last);
     EXPECT_TRUE(last->visible);
     EXPECT_EQ(viewer.state.CurrentPageNo, 2);
@@ -65,8 +65,8 @@ TEST_F(ViewerTest, PreviousAndFirstOnPageOneChangeNothing)
     viewer.SetZoom(70);
     TSurfaceT* first = viewer.state.CurrentPage;
     const int width = first->width;
-    viewer.pageprecedanteClick();
-    viewer.premierepageClick();
+    viewer.previousPage();
+    viewer.firstPage();
     EXPECT_EQ(viewer.state.CurrentPage, first);
     EXPECT_TRUE(first->visible);
     EXPECT_EQ(viewer.state.CurrentPageNo, 1);
@@ -76,22 +76,22 @@ TEST_F(ViewerTest, PreviousAndFirstOnPageOneChangeNothing)
 TEST_F(ViewerTest, PreviousLastFirstAndTabs)
 {
     open(pagesTagged({"P1", "P2", "P3"}));
-    viewer.dernierepageClick();
+    viewer.lastPage();
     EXPECT_EQ(viewer.state.CurrentPage->pageNumber, 3);
     EXPECT_EQ(viewer.state.CurrentPageNo, 3);
     EXPECT_EQ(viewer.selectedTab, 2);
-    viewer.pageprecedanteClick();
+    viewer.previousPage();
     EXPECT_EQ(viewer.state.CurrentPage->pageNumber, 2);
     EXPECT_EQ(viewer.selectedTab, 1);
-    viewer.premierepageClick();
+    viewer.firstPage();
     EXPECT_EQ(viewer.state.CurrentPage->pageNumber, 1);
     EXPECT_FALSE(viewer.pages()[1]->visible);
-    viewer.TSCompteurPageClick(2);
+    viewer.goToTab(2);
     EXPECT_EQ(viewer.state.CurrentPage->pageNumber, 3);
     EXPECT_EQ(viewer.state.CurrentPageNo, 3);
     EXPECT_TRUE(viewer.state.CurrentPage->visible);
     // A tab whose number no page carries keeps the current page shown.
-    viewer.TSCompteurPageClick(7);
+    viewer.goToTab(7);
     EXPECT_EQ(viewer.state.CurrentPage->pageNumber, 3);
     EXPECT_TRUE(viewer.state.CurrentPage->visible);
     EXPECT_EQ(viewer.state.CurrentPageNo, 3);
@@ -103,7 +103,7 @@ TEST_F(ViewerTest, PagesReadBeforeAnErrorAreReachable)
     w.page("P1").line(vrtest::LineRec()).page("P2").line(vrtest::LineRec()).page("P");
     EXPECT_NE(open(write("e.VPG", w.bytes())), "");
     EXPECT_EQ(viewer.state.CurrentPageNo, 3);
-    viewer.premierepageClick();
+    viewer.firstPage();
     EXPECT_EQ(viewer.state.CurrentPage->pageNumber, 1);
     EXPECT_TRUE(viewer.state.CurrentPage->visible);
 }
@@ -121,12 +121,12 @@ TEST_F(ViewerTest, ZoomReturnsToActualSizeBeforeScaling)
     viewer.SetZoom(120);
     EXPECT_EQ(page->width, 953);  // 794 x 1.2 = 952.8, not 1191 x 0.8
     EXPECT_EQ(page->height, 1348);
-    viewer.CBZoomChange("170");
+    viewer.chooseZoom("170");
     EXPECT_EQ(viewer.state.ZoomPercent, 170);
     EXPECT_DOUBLE_EQ(viewer.state.ZoomFactor, 1.7);
     EXPECT_EQ(page->width, 1350);  // 794 x 1.7 = 1349.8
     EXPECT_EQ(viewer.zoomText, "170");
-    viewer.CBZoomChange("abc");
+    viewer.chooseZoom("abc");
     EXPECT_EQ(viewer.state.ZoomPercent, 170);
     // A new document starts at actual size.
     open(pagesTagged({"P1"}));
@@ -136,13 +136,13 @@ TEST_F(ViewerTest, ZoomReturnsToActualSizeBeforeScaling)
 
 TEST_F(ViewerTest, ScrollingPlacesThePageAndZoomNeverMovesIt)
 {
-    viewer.ScrollBar2Change(0);
+    viewer.scrollVertically(0);
     EXPECT_EQ(viewer.state.CurrentPage->top, 50);
-    viewer.ScrollBar2Change(100);
+    viewer.scrollVertically(100);
     EXPECT_EQ(viewer.state.PageTop, -1950);
-    viewer.ScrollBar1Change(0);
+    viewer.scrollHorizontally(0);
     EXPECT_EQ(viewer.state.CurrentPage->left, 5);
-    viewer.ScrollBar1Change(100);
+    viewer.scrollHorizontally(100);
     EXPECT_EQ(viewer.state.CurrentPage->left, -1495);
     viewer.SetZoom(200);
     EXPECT_EQ(viewer.state.CurrentPage->left, -1495);
@@ -150,23 +150,23 @@ TEST_F(ViewerTest, ScrollingPlacesThePageAndZoomNeverMovesIt)
     // Pages shown later take the scrolled position.
     open(pagesTagged({"P1", "P2"}));
     EXPECT_EQ(viewer.state.CurrentPage->left, -1495);
-    viewer.pagesuivanteClick();
+    viewer.nextPage();
     EXPECT_EQ(viewer.state.CurrentPage->top, -1950);
 }
 
 TEST_F(ViewerTest, WithoutAPageTheCommandsDoNothing)
 {
     host.answer.reset();
-    viewer.OpenBtnClick();
+    viewer.openDocument();
     ASSERT_EQ(viewer.state.CurrentPage, nullptr);
-    viewer.pagesuivanteClick();
-    viewer.pageprecedanteClick();
-    viewer.dernierepageClick();
-    viewer.premierepageClick();
-    viewer.TSCompteurPageClick(0);
+    viewer.nextPage();
+    viewer.previousPage();
+    viewer.lastPage();
+    viewer.firstPage();
+    viewer.goToTab(0);
     viewer.SetZoom(200);
-    viewer.CBZoomChange("30");
-    viewer.ScrollBar1Change(3);
+    viewer.chooseZoom("30");
+    viewer.scrollHorizontally(3);
     EXPECT_EQ(viewer.state.ZoomPercent, 100);
     EXPECT_EQ(viewer.state.PageLeft, 0);
     EXPECT_EQ(viewer.state.CurrentPage, nullptr);
@@ -174,7 +174,7 @@ TEST_F(ViewerTest, WithoutAPageTheCommandsDoNothing)
 
 TEST_F(ViewerTest, ResizeGeometry)
 {
-    const ResizeGeometry g = Viewer::FormResize(1024, 768, 358, 23, 45, 16);
+    const ResizeGeometry g = Viewer::resizeGeometry(1024, 768, 358, 23, 45, 16);
     EXPECT_EQ(g.scrollBar1Width, 633);
     EXPECT_EQ(g.pScrollVHeight, 697);
     EXPECT_EQ(g.scrollBar2Height, 687);

@@ -98,8 +98,8 @@ struct ScriptedPrint : PrintHost {
 class ThrowingObject : public PageObject {
 public:
     const char* className() const override { return "Throwing"; }
-    void paint(Canvas&, const PaintContext&) override { }
-    void print(PrinterDevice&, double, double) override { throw std::runtime_error("printer on fire"); }
+    void paintOnPage(Canvas&, const PaintContext&) override { }
+    void printOnSheet(PrinterDevice&, double, double) override { throw std::runtime_error("printer on fire"); }
     int printPass() const override { return 3; }
     void dumpFields(JsonWriter&) const override { }
 };
@@ -133,7 +133,7 @@ TEST_F(PrintDriverTest, RangeCopiesAndSheetOrder)
 {
     openPages(3);
     host.answer = PrintRange{1, 3, 1};
-    EXPECT_EQ(viewer.Impression1Click(printer, host), PrintOutcome::Printed);
+    EXPECT_EQ(viewer.printDocument(printer, host), PrintOutcome::Printed);
     EXPECT_EQ(host.offered.from, 1);
     EXPECT_EQ(host.offered.to, 3);
     EXPECT_EQ(host.minPage, 1);
@@ -146,7 +146,7 @@ TEST_F(PrintDriverTest, RangeCopiesAndSheetOrder)
 
     printer.log.clear();
     host.answer = PrintRange{1, 2, 2};
-    viewer.Impression1Click(printer, host);
+    viewer.printDocument(printer, host);
     EXPECT_EQ(only(printer.events(), "line"),
               (std::vector<std::string>{"begin", "line 6,6 -> 69,6", "new page", "line 13,13 -> 75,13", "new page",
                                         "line 6,6 -> 69,6", "new page", "line 13,13 -> 75,13", "end"}));
@@ -155,9 +155,9 @@ TEST_F(PrintDriverTest, RangeCopiesAndSheetOrder)
 TEST_F(PrintDriverTest, MissingPagesPrintThePageShownBefore)
 {
     openPages(2);
-    viewer.pagesuivanteClick();
+    viewer.nextPage();
     host.answer = PrintRange{3, 4, 1};
-    viewer.Impression1Click(printer, host);
+    viewer.printDocument(printer, host);
     EXPECT_EQ(only(printer.events(), "line"),
               (std::vector<std::string>{"begin", "line 13,13 -> 75,13", "new page", "line 13,13 -> 75,13", "end"}));
     EXPECT_EQ(viewer.state.CurrentPage->pageNumber, 2);
@@ -183,7 +183,7 @@ TEST_F(PrintDriverTest, LayeredPassesWhateverTheCreationOrder)
     auto& page = *viewer.state.CurrentPage;
     page.add(std::make_unique<TDMemo>()).left = 7;  // a text frame printed after everything else
     host.answer = PrintRange{1, 1, 1};
-    viewer.Impression1Click(printer, host);
+    viewer.printDocument(printer, host);
 
     std::vector<std::string> order;
     for (const auto& e : printer.events()) {
@@ -203,7 +203,7 @@ TEST_F(PrintDriverTest, ZoomAndPageComeBackAfterCancelStopAndFailure)
 {
     openPages(2);
     viewer.SetZoom(150);
-    EXPECT_EQ(viewer.Impression1Click(printer, host), PrintOutcome::DialogCancelled);
+    EXPECT_EQ(viewer.printDocument(printer, host), PrintOutcome::DialogCancelled);
     EXPECT_EQ(viewer.state.ZoomPercent, 150);
     EXPECT_EQ(printer.events(), (std::vector<std::string>{"portrait"}));
 
@@ -212,7 +212,7 @@ TEST_F(PrintDriverTest, ZoomAndPageComeBackAfterCancelStopAndFailure)
     viewer.state.Orientation = 1;
     host.answer = PrintRange{1, 2, 1};
     host.stopAt = 1;
-    EXPECT_EQ(viewer.Impression1Click(printer, host), PrintOutcome::Stopped);
+    EXPECT_EQ(viewer.printDocument(printer, host), PrintOutcome::Stopped);
     const auto events = printer.events();
     EXPECT_EQ(events[0], "landscape");  // before the dialog, and again after it
     EXPECT_EQ(events[1], "landscape");
@@ -223,7 +223,7 @@ TEST_F(PrintDriverTest, ZoomAndPageComeBackAfterCancelStopAndFailure)
     printer.log.clear();
     host.stopAt = -1;
     viewer.state.CurrentPage->add(std::make_unique<ThrowingObject>());
-    EXPECT_THROW(viewer.Impression1Click(printer, host), std::runtime_error);
+    EXPECT_THROW(viewer.printDocument(printer, host), std::runtime_error);
     EXPECT_EQ(printer.events().back(), "abort");
     EXPECT_EQ(host.progressLog.back(), "2/2");  // the window's progress dialog closes
     EXPECT_FALSE(printer.printing());
@@ -240,7 +240,7 @@ TEST_F(PrintDriverTest, TextPagesPrintFromTheFramesRightMargin)
     vrtest::append(records, vrtest::runRecord(run));
     ASSERT_EQ(open(write("t.VTX", vrtest::vtxDocument("0", "1", vrtest::textPage("1", "1", records)))), "");
     host.answer = PrintRange{1, 1, 1};
-    viewer.Impression1Click(printer, host);
+    viewer.printDocument(printer, host);
     // The column's right edge is 40 + 714 - 5 = 749 screen pixels, Round(749 x 6.2562) = 4686
     // dots; the run is 3 x 8 dots wide on this printer. Its line hangs from the frame top,
     // Round(40 x 6.2590) = 250.

@@ -28,7 +28,7 @@ protected:
             ("vr_viewer_" + std::to_string(::getpid()) + "_" +
              ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(dir);
-        viewer.FormCreate();
+        viewer.startUp();
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
 

@@ -92,10 +92,9 @@ struct IRect {
     bool operator==(const IRect&) const = default;
 };
 
-class Canvas {
-public:
-    virtual ~Canvas() = default;
-
+// Everything a drawing call reads besides its own arguments. save() keeps all of it and
+// restore() brings all of it back, as SaveDC/RestoreDC did on the platform.
+struct DrawState {
     Pen pen;
     Brush brush;
     FontSpec font;
@@ -104,6 +103,28 @@ public:
     Color backgroundColor = kWhite;
     // Polygon fill: alternate (even-odd) unless winding is set.
     bool windingFill = false;
+    // Device position of the logical (0, 0), and the clip rectangle in device pixels (always
+    // inside the device).
+    int64_t originX = 0, originY = 0;
+    IRect clip;
+};
+
+class Canvas {
+    // Declared first: the public references below point into it.
+    DrawState state_;
+
+public:
+    virtual ~Canvas() = default;
+    Canvas(const Canvas&) = delete;
+    Canvas& operator=(const Canvas&) = delete;
+
+    // The parts of the current drawing state that painting code sets directly.
+    Pen& pen = state_.pen;
+    Brush& brush = state_.brush;
+    FontSpec& font = state_.font;
+    bool& opaqueBackground = state_.opaqueBackground;
+    Color& backgroundColor = state_.backgroundColor;
+    bool& windingFill = state_.windingFill;
 
     // Device size in pixels and resolution (LOGPIXELSX/Y).
     virtual int width() const = 0;
@@ -152,16 +173,21 @@ public:
     virtual Color pixel(int x, int y) const = 0;
     virtual void setPixel(int x, int y, Color c) = 0;
 
-    // Drawing state of child areas: origin offset and clip rectangle (in the current origin's
-    // coordinates), kept on a stack. Use CanvasSaver to pair save() and restore().
-    // save() keeps the origin, the clip, the pen, the brush and the font; restore() brings all
-    // five back as they were, the way SaveDC/RestoreDC do on the platform. A restore() with
-    // nothing saved changes nothing. translate() moves the origin by (dx, dy); clipTo() narrows
-    // the clip to its intersection with r and never widens it.
-    virtual void save() = 0;
-    virtual void restore() = 0;
-    virtual void translate(int dx, int dy) = 0;
-    virtual void clipTo(const IRect& r) = 0;
+    // The drawing state, kept on a stack. Use CanvasSaver to pair save() and restore(). A
+    // restore() with nothing saved changes nothing and is counted as unbalanced: painting code
+    // must leave the stack as it found it. translate() moves the origin by (dx, dy); clipTo()
+    // narrows the clip to its intersection with r (in the current origin's coordinates) and
+    // never widens it.
+    void save();
+    void restore();
+    void translate(int dx, int dy);
+    void clipTo(const IRect& r);
+    const DrawState& state() const { return state_; }
+    size_t saveDepth() const { return stack_.size(); }
+    int unbalancedRestores() const { return unbalancedRestores_; }
+    // A fresh drawing state (pen, brush, font and background as a new canvas has them) that keeps
+    // the origin and the clip: what a windowed control starts its painting with.
+    void resetDrawingState();
 
     // The one way past the GDI-like calls, for rich text: Qt's text engine draws with `paint`'s
     // painter straight onto this canvas's pixels, its origin at the canvas's origin and its clip
@@ -170,10 +196,23 @@ public:
     virtual void paintWithQt(const IRect& area, const std::function<void(QPainter&)>& paint) = 0;
 
 protected:
+    // The whole device is the first clip.
+    explicit Canvas(IRect deviceClip = {}) { state_.clip = deviceClip; }
+    void setDeviceClip(const IRect& clip) { state_.clip = clip; }
+    // Told after each change of the state stack, origin or clip (the recording canvas writes them).
+    virtual void stateSaved() { }
+    virtual void stateRestored(bool balanced) { }
+    virtual void translated(int dx, int dy) { }
+    virtual void clipped(const IRect& r) { }
+    int64_t devX(int x) const { return static_cast<int64_t>(x) + state_.originX; }
+    int64_t devY(int y) const { return static_cast<int64_t>(y) + state_.originY; }
+
     // One segment from (x0, y0) to (x1, y1), end pixel excluded, with the current pen.
     virtual void drawSegment(int x0, int y0, int x1, int y1) = 0;
 
 private:
+    std::vector<DrawState> stack_;
+    int unbalancedRestores_ = 0;
     int posX_ = 0, posY_ = 0;
 };
 
@@ -183,6 +222,20 @@ inline void Canvas::lineTo(int x, int y)
     posX_ = x;
     posY_ = y;
 }
+
+// Brings one part of the drawing state back at the end of a scope, for painting whose other
+// changes must stay (a text line keeps its pen on the page but not its text background).
+template <typename T> class KeepValue {
+public:
+    explicit KeepValue(T& v) : ref_(v), saved_(v) { }
+    ~KeepValue() { ref_ = saved_; }
+    KeepValue(const KeepValue&) = delete;
+    KeepValue& operator=(const KeepValue&) = delete;
+
+private:
+    T& ref_;
+    T saved_;
+};
 
 class CanvasSaver {
 public:

@@ -74,10 +74,6 @@ namespace {
 
 using namespace raster;
 
-// The origin is kept within this distance of the device origin, so that device coordinates
-// (a 32-bit value plus the origin) and the products of the line stepping fit their types.
-constexpr int64_t kOriginLimit = int64_t{1} << 40;
-
 // On/off pattern of a one-pixel styled pen; solid pens are on everywhere.
 struct DashPattern {
     std::array<bool, 24> on{};
@@ -140,7 +136,7 @@ RasterCanvas::RasterCanvas(QImage& image, int dpi, ByteFontCache* fonts)
 {
     if (!image_.isNull() && image_.format() != QImage::Format_RGB32)
         image_ = image_.convertToFormat(QImage::Format_RGB32);
-    cur_.clip = IRect{0, 0, image_.width(), image_.height()};
+    setDeviceClip(IRect{0, 0, image_.width(), image_.height()});
 }
 
 int RasterCanvas::width() const
@@ -154,7 +150,7 @@ int RasterCanvas::height() const
 
 void RasterCanvas::mixPixel(int64_t x, int64_t y, uint32_t argb, PenMode mode)
 {
-    const IRect& c = cur_.clip;
+    const IRect& c = clip();
     if (x < c.left || x >= c.right || y < c.top || y >= c.bottom)
         return;
     auto* line = reinterpret_cast<QRgb*>(image_.scanLine(static_cast<int>(y)));
@@ -164,7 +160,7 @@ void RasterCanvas::mixPixel(int64_t x, int64_t y, uint32_t argb, PenMode mode)
 void RasterCanvas::plotPen(int64_t x, int64_t y, bool gap)
 {
     if (penTarget_) {
-        const IRect& c = cur_.clip;
+        const IRect& c = clip();
         if (penTarget_->contains(x, y) && x >= c.left && x < c.right && y >= c.top && y < c.bottom)
             penTarget_->at(x, y) = gap ? ShapeMask::GapPixel : ShapeMask::PenPixel;
         return;
@@ -216,7 +212,7 @@ int64_t RasterCanvas::thinSegment(int64_t x0, int64_t y0, int64_t x1, int64_t y1
     const int64_t adx = std::abs(dx), ady = std::abs(dy);
     const bool xMajor = adx > ady;
     const int64_t len = xMajor ? adx : ady;  // pixels drawn: the end pixel is left out
-    const IRect& c = cur_.clip;
+    const IRect& c = clip();
     if (len == 0 || c.empty() || pen.style == PenStyle::Null)
         return len;
 
@@ -295,7 +291,7 @@ int64_t RasterCanvas::thinSegment(int64_t x0, int64_t y0, int64_t x1, int64_t y1
 
 void RasterCanvas::wideSegment(int64_t x0, int64_t y0, int64_t x1, int64_t y1)
 {
-    const IRect& c = cur_.clip;
+    const IRect& c = clip();
     if ((x0 == x1 && y0 == y1) || c.empty())
         return;
     // Only the part near the clip can show; cutting the rest keeps far coordinates away from
@@ -342,7 +338,7 @@ void RasterCanvas::wideSegment(int64_t x0, int64_t y0, int64_t x1, int64_t y1)
 
 void RasterCanvas::brushFill(int64_t l, int64_t t, int64_t r, int64_t b, const QImage* skip, int skipX, int skipY)
 {
-    const IRect& c = cur_.clip;
+    const IRect& c = clip();
     if (brush.style == BrushStyle::Clear)
         return;
     l = std::max<int64_t>(l, c.left);
@@ -371,7 +367,7 @@ void RasterCanvas::rectangle(const IRect& r)
     int64_t t = devY(std::min(r.top, r.bottom)), b = devY(std::max(r.top, r.bottom));
     if (l == rr || t == b)
         return;
-    const IRect& c = cur_.clip;
+    const IRect& c = clip();
     if (pen.style == PenStyle::Null) {
         // Without an outline the brush covers one pixel less on the right and at the bottom.
         brushFill(l, t, rr - 1, b - 1, nullptr, 0, 0);
@@ -451,7 +447,7 @@ void RasterCanvas::fillRect(const IRect& r, Color colour)
 {
     if (r.empty())
         return;
-    const IRect& c = cur_.clip;
+    const IRect& c = clip();
     const int64_t l = std::max<int64_t>(devX(r.left), c.left), rr = std::min<int64_t>(devX(r.right), c.right);
     const int64_t t = std::max<int64_t>(devY(r.top), c.top), b = std::min<int64_t>(devY(r.bottom), c.bottom);
     if (l >= rr || t >= b)
@@ -489,7 +485,7 @@ const ByteFont& RasterCanvas::byteFont()
 // so every pixel is either the font colour or left as it was.
 void RasterCanvas::textOut(int x, int y, const std::string& bytes)
 {
-    const IRect& c = cur_.clip;
+    const IRect& c = clip();
     if (bytes.empty() || c.empty())
         return;
     const ByteFont& f = byteFont();
@@ -540,47 +536,9 @@ void RasterCanvas::setPixel(int x, int y, Color c)
     mixPixel(devX(x), devY(y), toArgb(c), pen.mode);
 }
 
-void RasterCanvas::save()
-{
-    State s = cur_;
-    s.pen = pen;
-    s.brush = brush;
-    s.font = font;
-    stack_.push_back(std::move(s));
-}
-
-void RasterCanvas::restore()
-{
-    if (stack_.empty())
-        return;
-    State s = std::move(stack_.back());
-    stack_.pop_back();
-    pen = s.pen;
-    brush = s.brush;
-    font = std::move(s.font);
-    cur_ = std::move(s);
-}
-
-void RasterCanvas::translate(int dx, int dy)
-{
-    cur_.originX = clampTo(cur_.originX + dx, -kOriginLimit, kOriginLimit);
-    cur_.originY = clampTo(cur_.originY + dy, -kOriginLimit, kOriginLimit);
-}
-
-void RasterCanvas::clipTo(const IRect& r)
-{
-    IRect& c = cur_.clip;
-    const int64_t l = clampTo(devX(r.left), c.left, c.right);
-    const int64_t t = clampTo(devY(r.top), c.top, c.bottom);
-    const int64_t rr = std::max(l, std::min<int64_t>(c.right, devX(r.right)));
-    const int64_t b = std::max(t, std::min<int64_t>(c.bottom, devY(r.bottom)));
-    // The result lies inside the old clip, hence inside the image.
-    c = IRect{static_cast<int>(l), static_cast<int>(t), static_cast<int>(rr), static_cast<int>(b)};
-}
-
 void RasterCanvas::paintWithQt(const IRect& area, const std::function<void(QPainter&)>& paint)
 {
-    const IRect& c = cur_.clip;
+    const IRect& c = state().clip;
     const int64_t l = clampTo(devX(area.left), c.left, c.right);
     const int64_t t = clampTo(devY(area.top), c.top, c.bottom);
     const int64_t r = std::max(l, std::min<int64_t>(c.right, devX(area.right)));
@@ -590,7 +548,7 @@ void RasterCanvas::paintWithQt(const IRect& area, const std::function<void(QPain
     QPainter painter(&image_);
     painter.setClipRect(
         QRect(static_cast<int>(l), static_cast<int>(t), static_cast<int>(r - l), static_cast<int>(b - t)));
-    painter.translate(static_cast<qreal>(cur_.originX), static_cast<qreal>(cur_.originY));
+    painter.translate(static_cast<qreal>(state().originX), static_cast<qreal>(state().originY));
     paint(painter);
 }
 

@@ -51,24 +51,12 @@ public:
     TextMetrics textMetrics() override;
     Color pixel(int x, int y) const override;
     void setPixel(int x, int y, Color c) override;
-    void save() override;
-    void restore() override;
-    void translate(int dx, int dy) override;
-    void clipTo(const IRect& r) override;
     void paintWithQt(const IRect& area, const std::function<void(QPainter&)>& paint) override;
 
 protected:
     void drawSegment(int x0, int y0, int x1, int y1) override;
 
 private:
-    struct State {
-        int64_t originX = 0, originY = 0;  // device position of the logical (0, 0)
-        IRect clip;  // device coordinates, always inside the image
-        Pen pen;
-        Brush brush;
-        FontSpec font;
-    };
-
     // Pixels a filled shape decides before any is changed, so that each one is mixed once: the
     // pen where the outline covers it, the brush elsewhere inside. Device coordinates, box
     // inside the clip.
@@ -110,13 +98,10 @@ private:
     void polygons(const std::vector<std::vector<IPoint>>& polys, bool closed);
     // The current font's glyphs and measures (text is described in glyph_text.h).
     const ByteFont& byteFont();
-    int64_t devX(int x) const { return static_cast<int64_t>(x) + cur_.originX; }
-    int64_t devY(int y) const { return static_cast<int64_t>(y) + cur_.originY; }
+    const IRect& clip() const { return state().clip; }
 
     QImage& image_;
     int dpi_;
-    State cur_;
-    std::vector<State> stack_;
     ShapeMask* penTarget_ = nullptr;
     ByteFontCache& fonts_;
     // The last font looked up, kept to spare the cache a lookup per text call.

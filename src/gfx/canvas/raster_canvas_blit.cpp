@@ -52,7 +52,7 @@ std::vector<int> stretchMap(int64_t from, int64_t to, int64_t d0, int64_t dn, in
 
 void RasterCanvas::stretchBlt(const IRect& dest, const QImage& source, const IRect& sourceRect, uint32_t rasterOp)
 {
-    const IRect& c = cur_.clip;
+    const IRect& c = clip();
     const bool usesPattern = ropUsesPattern(rasterOp), usesSource = ropUsesSource(rasterOp);
     if (c.empty() || (usesPattern && brush.style == BrushStyle::Clear))
         return;

@@ -170,7 +170,7 @@ void curveRows(const Oval& oval, const Oval& outer, const Oval& inner, int64_t t
 
 bool RasterCanvas::makeMask(ShapeMask& m, int64_t l, int64_t t, int64_t r, int64_t b) const
 {
-    const IRect& c = cur_.clip;
+    const IRect& c = clip();
     l = std::max<int64_t>(l, c.left);
     t = std::max<int64_t>(t, c.top);
     r = std::min<int64_t>(r, c.right);
@@ -256,7 +256,7 @@ void RasterCanvas::curve(Curve kind, const IRect& r, int cornerWidth, int corner
         --rr;
         --b;
     }
-    if (rr <= l || b <= t || cur_.clip.empty())
+    if (rr <= l || b <= t || clip().empty())
         return;
     const bool fill = kind != Curve::Arc && brush.style != BrushStyle::Clear;
     const int w = std::max(1, pen.width);
@@ -313,7 +313,7 @@ void RasterCanvas::curve(Curve kind, const IRect& r, int cornerWidth, int corner
     const Oval outer = insideFrame ? oval : oval.grown((w - 1) / 2.0);
     const Oval inner = insideFrame ? oval.grown(-w) : oval.grown(-(w + 1) / 2.0);
     if (kind != Curve::Pie && kind != Curve::Chord) {
-        const IRect& clip = cur_.clip;
+        const IRect& clip = this->clip();
         const uint32_t penArgb = toArgb(pen.color);
         auto run = [&](int64_t y, int64_t a, int64_t e, bool brushRun) {
             a = std::max<int64_t>(a, clip.left);
@@ -384,7 +384,7 @@ void RasterCanvas::curve(Curve kind, const IRect& r, int cornerWidth, int corner
 
 void RasterCanvas::polygons(const std::vector<std::vector<IPoint>>& polys, bool closed)
 {
-    if (cur_.clip.empty())
+    if (clip().empty())
         return;
     int64_t minX = INT64_MAX, minY = INT64_MAX, maxX = INT64_MIN, maxY = INT64_MIN;
     for (const auto& poly : polys)

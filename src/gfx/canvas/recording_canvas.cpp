@@ -86,7 +86,10 @@ std::string point(long long x, long long y)
 
 }  // namespace
 
-RecordingCanvas::RecordingCanvas(int width, int height, int dpi) : width_(width), height_(height), dpi_(dpi) { }
+RecordingCanvas::RecordingCanvas(int width, int height, int dpi)
+    : Canvas(IRect{0, 0, width, height}), width_(width), height_(height), dpi_(dpi)
+{
+}
 
 std::string RecordingCanvas::penText() const
 {
@@ -263,36 +266,9 @@ void RecordingCanvas::setPixel(int x, int y, Color c)
     record("setpixel " + point(devX(x), devY(y)) + " " + hexColour(c));
 }
 
-void RecordingCanvas::save()
+void RecordingCanvas::translated(int dx, int dy)
 {
-    stack_.push_back(Saved{originX_, originY_, pen, brush, font});
-    record("save");
-}
-
-void RecordingCanvas::restore()
-{
-    record("restore");
-    if (stack_.empty())
-        return;
-    const Saved& s = stack_.back();
-    originX_ = s.originX;
-    originY_ = s.originY;
-    pen = s.pen;
-    brush = s.brush;
-    font = s.font;
-    stack_.pop_back();
-}
-
-void RecordingCanvas::translate(int dx, int dy)
-{
-    originX_ += dx;
-    originY_ += dy;
     record("translate " + point(dx, dy));
-}
-
-void RecordingCanvas::clipTo(const IRect& r)
-{
-    record("clip " + rect(r));
 }
 
 void RecordingCanvas::paintWithQt(const IRect& area, const std::function<void(QPainter&)>&)

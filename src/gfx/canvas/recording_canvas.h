@@ -34,10 +34,6 @@ public:
     TextMetrics textMetrics() override;
     Color pixel(int x, int y) const override;
     void setPixel(int x, int y, Color c) override;
-    void save() override;
-    void restore() override;
-    void translate(int dx, int dy) override;
-    void clipTo(const IRect& r) override;
     void paintWithQt(const IRect& area, const std::function<void(QPainter&)>& paint) override;
 
     // One line per call, coordinates with the current origin applied, colours as #rrggbb:
@@ -54,6 +50,7 @@ public:
     //        printable ASCII written as \", \\ and \xHH)
     //   setpixel X,Y #rrggbb
     //   save | restore | translate DX,DY | clip L,T,R,B
+    //   restore unbalanced   (a restore with nothing saved: a fault of the painting code)
     //   qtpaint L,T,R,B   (rich text drawn by Qt's text engine in that area; not drawn here)
     // MODE is copy, notxor or r2_N (the mix mode's number). Lines that draw filled shapes end
     // with " winding" under the winding fill mode, and lines that can show a background (styled
@@ -66,25 +63,19 @@ public:
 
 protected:
     void drawSegment(int x0, int y0, int x1, int y1) override;
+    void stateSaved() override { record("save"); }
+    void stateRestored(bool balanced) override { record(balanced ? "restore" : "restore unbalanced"); }
+    void translated(int dx, int dy) override;
+    void clipped(const IRect& r) override { record("clip " + rect(r)); }
 
 private:
-    struct Saved {
-        long long originX, originY;
-        Pen pen;
-        Brush brush;
-        FontSpec font;
-    };
     std::string penText() const;
     std::string brushText() const;
     std::string fillFlags() const;
     std::string rect(const IRect& r) const;
     std::string pts(const std::vector<IPoint>& points) const;
     void record(std::string line) { calls.push_back(std::move(line)); }
-    long long devX(int x) const { return x + originX_; }
-    long long devY(int y) const { return y + originY_; }
     int width_, height_, dpi_;
-    long long originX_ = 0, originY_ = 0;
-    std::vector<Saved> stack_;
 };
 
 }  // namespace vr

@@ -1,21 +1,17 @@
-#include "viewer/object_reader.h"
+#include "document/object_reader.h"
 
 #include <memory>
-
-#include <QFontDatabase>
-#include <QGuiApplication>
 
 #include "core/doc_stream.h"
 #include "core/errors.h"
 #include "core/fields.h"
-#include "objects/image.h"
+#include "document/document_state.h"
 #include "objects/ligne.h"
 #include "objects/shape.h"
 #include "objects/text_ligne.h"
 #include "page/surface.h"
 #include "richtext/rich_edit.h"
 #include "table/tabeau_re.h"
-#include "viewer/document_state.h"
 
 namespace vr {
 
@@ -39,34 +35,27 @@ const char* objectTagName(ObjectTag t)
     return t == ObjectTag::Unknown ? "" : kTagNames[static_cast<int>(t)];
 }
 
-FrameReadContext frameReadContext(const DocumentState& state, FontInstalledFn fontInstalled)
+ObjectReadContext objectReadContext(const DocumentState& state, FontInstalledFn fontInstalled, Diagnostics* diagnostics)
 {
-    FrameReadContext ctx;
-    ctx.DocVersion = state.DocVersion;
-    ctx.DocSubVersion = state.DocSubVersion;
-    ctx.fontInstalled = std::move(fontInstalled);
-    ctx.DocFolder = state.DocFolder;
-    ctx.loadBackground = [](QImage& bitmap, const std::string& name, const std::string& docFolder) {
+    ObjectReadContext ctx;
+    ctx.folders = PictureFolders{state.AppFolder, state.DocFolder};
+    ctx.diagnostics = diagnostics;
+    FrameReadContext& frames = ctx.frames;
+    frames.DocVersion = state.DocVersion;
+    frames.DocSubVersion = state.DocSubVersion;
+    frames.fontInstalled = std::move(fontInstalled);
+    frames.DocFolder = state.DocFolder;
+    frames.diagnostics = diagnostics;
+    frames.loadBackground = [diagnostics](QImage& bitmap, const std::string& name, const std::string& docFolder) {
         if (findPictureFile(name, docFolder).empty())
             return false;
-        LoadBackgroundBitmap(bitmap, name, docFolder);
+        LoadBackgroundBitmap(bitmap, name, docFolder, diagnostics);
         return true;
     };
     return ctx;
 }
 
-FontInstalledFn installedFontCatalogue()
-{
-    std::vector<std::string> faces;
-    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
-        for (const QString& family : QFontDatabase::families())
-            faces.push_back(family.toStdString());
-    }
-    return fontCatalogue(std::move(faces));
-}
-
-void readObjectRecord(DocStream& s, TSurfaceT& page, const PictureFolders& folders, const FrameReadContext& frames,
-                      const std::function<void(const std::string&)>& report)
+void readObjectRecord(DocStream& s, TSurfaceT& page, const ObjectReadContext& ctx)
 {
     uint8_t tag[21];
     s.readFixed(tag, sizeof tag);
@@ -81,7 +70,7 @@ void readObjectRecord(DocStream& s, TSurfaceT& page, const PictureFolders& folde
     }
     case ObjectTag::Image: {
         auto& image = static_cast<TDImage&>(page.add(std::make_unique<TDImage>()));
-        image.ReadRecord(s, true, page, folders);
+        image.ReadRecord(s, true, page, ctx.folders, ctx.diagnostics);
         return;
     }
     case ObjectTag::TextLigne: {
@@ -91,25 +80,27 @@ void readObjectRecord(DocStream& s, TSurfaceT& page, const PictureFolders& folde
     }
     case ObjectTag::Memo: {
         auto& memo = static_cast<TDMemo&>(page.add(std::make_unique<TDMemo>()));
-        FrameReadContext ctx = frames;
-        ctx.setInFront = [&page, &memo](bool front) { page.setInFront(memo, front); };
-        memo.ReadFrame(s, true, ctx);
+        FrameReadContext frames = ctx.frames;
+        frames.setInFront = [&page, &memo](bool front) { page.setInFront(memo, front); };
+        memo.ReadFrame(s, true, frames);
         return;
     }
     case ObjectTag::Shape: {
         auto& shape = static_cast<TDShape&>(page.add(std::make_unique<TDShape>()));
-        shape.ReadRecord(s, true);
+        shape.ReadRecord(s, true, ctx.diagnostics);
         return;
     }
     case ObjectTag::RichEdit: {
         auto& frame = static_cast<TDRichEdit&>(page.add(std::make_unique<TDRichEdit>()));
-        frame.ReadRecord(s, report);
+        frame.ReadRecord(s,
+                         [&](const std::string& m) { warnTo(ctx.diagnostics, m, static_cast<int64_t>(s.position())); });
         return;
     }
     case ObjectTag::TabeauRE: {
         auto& table = static_cast<TTabeauRE&>(page.add(std::make_unique<TTabeauRE>()));
         ReadBoundsRecord(s, table);
-        table.ReadRecord(s, true, report);
+        table.ReadRecord(s, true,
+                         [&](const std::string& m) { warnTo(ctx.diagnostics, m, static_cast<int64_t>(s.position())); });
         return;
     }
     default:

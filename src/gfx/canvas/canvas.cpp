@@ -1,0 +1,66 @@
+#include "gfx/canvas/canvas.h"
+
+#include <algorithm>
+
+namespace vr {
+
+namespace {
+
+// The origin is kept within this distance of the device origin, so that device coordinates (a
+// 32-bit value plus the origin) and the products of the line stepping fit their types.
+constexpr int64_t kOriginLimit = int64_t{1} << 40;
+
+int64_t clampTo(int64_t v, int64_t lo, int64_t hi)
+{
+    return std::max(lo, std::min(hi, v));
+}
+
+}  // namespace
+
+void Canvas::save()
+{
+    stack_.push_back(state_);
+    stateSaved();
+}
+
+void Canvas::restore()
+{
+    if (stack_.empty()) {
+        ++unbalancedRestores_;
+        stateRestored(false);
+        return;
+    }
+    state_ = std::move(stack_.back());
+    stack_.pop_back();
+    stateRestored(true);
+}
+
+void Canvas::translate(int dx, int dy)
+{
+    state_.originX = clampTo(state_.originX + dx, -kOriginLimit, kOriginLimit);
+    state_.originY = clampTo(state_.originY + dy, -kOriginLimit, kOriginLimit);
+    translated(dx, dy);
+}
+
+void Canvas::clipTo(const IRect& r)
+{
+    IRect& c = state_.clip;
+    const int64_t l = clampTo(devX(r.left), c.left, c.right);
+    const int64_t t = clampTo(devY(r.top), c.top, c.bottom);
+    const int64_t rr = std::max(l, std::min<int64_t>(c.right, devX(r.right)));
+    const int64_t b = std::max(t, std::min<int64_t>(c.bottom, devY(r.bottom)));
+    // The result lies inside the old clip, hence inside the device.
+    c = IRect{static_cast<int>(l), static_cast<int>(t), static_cast<int>(rr), static_cast<int>(b)};
+    clipped(r);
+}
+
+void Canvas::resetDrawingState()
+{
+    DrawState fresh;
+    fresh.originX = state_.originX;
+    fresh.originY = state_.originY;
+    fresh.clip = state_.clip;
+    state_ = std::move(fresh);
+}
+
+}  // namespace vr
