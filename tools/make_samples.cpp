@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 
 #include "sample_pictures.h"
+#include "sample_richtext.h"
 #include "support/doc_writer.h"
 
 using vrtest::LineRec;
@@ -423,6 +424,7 @@ int main(int argc, char** argv)
     images(tour, vrtest::bmpFile(48, 32, rgb(90, 170, 220)));
     shapes(tour, samples::stripesBmp());
     frames(tour);
+    samples::richTextPage(tour, samples::houseWmf());
     tour.save(folder + "/tour.VPG");
     vrtest::writeFile(folder + "/letter.VTX", letter());
     samples::writeFile(folder + "/tour-tiles.bmp", tiles);
