@@ -164,7 +164,7 @@ public:
         text->setDocumentMargin(0);
         text->setUndoRedoEnabled(false);
         QTextOption option = text->defaultTextOption();
-        option.setTabStopDistance(std::max(1.0, px(doc_->defaultTab)));
+        option.setTabStopDistance(std::max(1.0, px96(doc_->defaultTab)));
         option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
         text->setDefaultTextOption(option);
         CharFormat plain;
@@ -188,7 +188,12 @@ public:
     }
 
 private:
+    // Lengths in pixels of the device. Qt's layout takes some lengths in pixels of the device
+    // (side margins, first-line indent, tab stops, objects' sizes) and scales others itself from
+    // 96 pixels per inch to the device (top and bottom margins, fixed line heights, everything
+    // of tables): those are given in 96ths of an inch.
     double px(double twips) const { return twips * dpi_ / 1440.0; }
+    static double px96(double twips) { return twips * 96.0 / 1440.0; }
 
     QColor color(int index, QColor fallback) const
     {
@@ -286,15 +291,15 @@ private:
         f.setLeftMargin(std::max(0.0, px(left)));
         f.setRightMargin(std::max(0.0, px(right)));
         f.setTextIndent(px(p.firstIndent));
-        f.setTopMargin(px(p.spaceBefore));
-        f.setBottomMargin(px(p.spaceAfter));
+        f.setTopMargin(px96(p.spaceBefore));
+        f.setBottomMargin(px96(p.spaceAfter));
         if (p.lineSpacing != 0) {
             if (p.lineMultiple && p.lineSpacing > 0)
                 f.setLineHeight(100.0 * p.lineSpacing / 240.0, QTextBlockFormat::ProportionalHeight);
             else if (p.lineSpacing > 0)
-                f.setLineHeight(px(p.lineSpacing), QTextBlockFormat::MinimumHeight);
+                f.setLineHeight(px96(p.lineSpacing), QTextBlockFormat::MinimumHeight);
             else
-                f.setLineHeight(px(-p.lineSpacing), QTextBlockFormat::FixedHeight);
+                f.setLineHeight(px96(-p.lineSpacing), QTextBlockFormat::FixedHeight);
         }
         if (!p.tabs.empty()) {
             QList<QTextOption::Tab> tabs;
@@ -303,7 +308,8 @@ private:
                     : t.kind == TabStop::Center                      ? QTextOption::CenterTab
                     : t.kind == TabStop::Decimal                     ? QTextOption::DelimiterTab
                                                                      : QTextOption::LeftTab;
-                tabs.append(QTextOption::Tab(px(t.position), type, t.kind == TabStop::Decimal ? QChar('.') : QChar()));
+                tabs.append(
+                    QTextOption::Tab(px96(t.position), type, t.kind == TabStop::Decimal ? QChar('.') : QChar()));
             }
             std::sort(tabs.begin(), tabs.end(), [](const auto& x, const auto& y) { return x.position < y.position; });
             f.setTabPositions(tabs);
@@ -393,7 +399,7 @@ private:
         QList<QTextLength> widths;
         for (int c = 0; c < columns; ++c) {
             const int i = rtl ? columns - 1 - c : c;
-            widths.append(QTextLength(QTextLength::FixedLength, px(grid[i + 1] - grid[i])));
+            widths.append(QTextLength(QTextLength::FixedLength, px96(grid[i + 1] - grid[i])));
         }
         tf.setColumnWidthConstraints(widths);
         const Align align = t.rows.front().def.align;
@@ -401,12 +407,12 @@ private:
             tf.setAlignment(align == Align::Center      ? Qt::AlignHCenter
                                 : align == Align::Right ? Qt::AlignLeft
                                                         : Qt::AlignRight);
-            tf.setRightMargin(std::max(0.0, px(grid.front())));
+            tf.setRightMargin(std::max(0.0, px96(grid.front())));
         } else {
             tf.setAlignment(align == Align::Center      ? Qt::AlignHCenter
                                 : align == Align::Right ? Qt::AlignRight
                                                         : Qt::AlignLeft);
-            tf.setLeftMargin(std::max(0.0, px(grid.front())));
+            tf.setLeftMargin(std::max(0.0, px96(grid.front())));
         }
         QTextTable* table = cursor.insertTable(static_cast<int>(t.rows.size()), columns, tf);
         // A cell's format is its first block's character format: contents first, then the cell's
@@ -454,12 +460,12 @@ private:
     QTextTableCellFormat cellFormat(const CellDef& d, int gap) const
     {
         QTextTableCellFormat f;
-        f.setLeftPadding(px(gap));
-        f.setRightPadding(px(gap));
+        f.setLeftPadding(px96(gap));
+        f.setRightPadding(px96(gap));
         f.setTopPadding(0);
         f.setBottomPadding(0);
         auto side = [&](const BorderLine& line, auto setWidth, auto setBrush, auto setStyle) {
-            const double w = line.width > 0 ? std::max(1.0, std::round(px(line.width))) : 0.0;
+            const double w = line.width > 0 ? std::max(96.0 / dpi_, std::round(px(line.width)) * 96.0 / dpi_) : 0.0;
             (f.*setWidth)(w);
             (f.*setBrush)(QBrush(color(line.color, Qt::black)));
             (f.*setStyle)(w > 0 ? QTextFrameFormat::BorderStyle_Solid : QTextFrameFormat::BorderStyle_None);

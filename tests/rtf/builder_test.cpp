@@ -139,11 +139,32 @@ TEST(RtfBuilder, FormatsBecomeQtFormats)
 
 TEST(RtfBuilder, LengthsAndFontsFollowTheResolution)
 {
-    const std::string rtf = "{\\rtf1\\li1440\\fs24 Hello\\par}";
-    auto screen = build(rtf, 96, 1000);
-    auto printer = build(rtf, 300, 3000);
-    EXPECT_EQ(screen->begin().blockFormat().leftMargin(), 96);
-    EXPECT_EQ(printer->begin().blockFormat().leftMargin(), 300);
+    // Every length lands at the same place in inches at either resolution: side and vertical
+    // margins, first-line indent, fixed line heights, table columns and cell padding.
+    const std::string rtf =
+        "{\\rtf1\\li1440\\fi720\\sa1440\\fs24 Hello\\par\\pard\\sl-1440 two\\par\\pard\\sl-1440 three\\par"
+        "\\trowd\\trgaph144\\cellx1440\\cellx2880\\intbl a\\cell b\\cell\\row}";
+    auto screen = build(rtf, 96, 480);
+    auto printer = build(rtf, 300, 1500);
+    auto places = [](QTextDocument& doc, double dpi) {
+        std::vector<double> inches;
+        QTextBlock b = doc.begin();
+        inches.push_back(b.layout()->lineAt(0).x() / dpi);
+        for (; b.isValid(); b = b.next()) {
+            const QRectF r = doc.documentLayout()->blockBoundingRect(b);
+            inches.push_back(r.y() / dpi);
+            inches.push_back(r.x() / dpi);
+        }
+        return inches;
+    };
+    const std::vector<double> a = places(*screen, 96), b = places(*printer, 300);
+    ASSERT_EQ(a.size(), b.size());
+    EXPECT_NEAR(a[0], 1.5, 0.01);  // \\li1440 and \\fi720
+    for (size_t i = 0; i < a.size(); ++i)
+        EXPECT_NEAR(a[i], b[i], 0.03) << i;
+    // Fixed line heights: one inch from "two" to "three".
+    EXPECT_NEAR(a[5] - a[3], 1.0, 0.01);
+    EXPECT_NEAR(b[5] - b[3], 1.0, 0.01);
     // A 12-point line is about 12/72 inch high at either resolution.
     const double hs = screen->begin().layout()->lineAt(0).height();
     const double hp = printer->begin().layout()->lineAt(0).height();
