@@ -1067,15 +1067,58 @@ Style* Reader::resolveStyle(int number, int depth)
     return &st;
 }
 
+// A style gives what the text around it has not set: writers that reset with \plain and \pard
+// before \s get the style's formatting whole; a \s after other formatting (as rich-edit controls
+// write it) keeps that formatting.
+template <typename T> void takeUnset(T& current, const T& style, const T& unset)
+{
+    if (current == unset)
+        current = style;
+}
+
 void Reader::applyStyle(int number)
 {
     const Style* st = resolveStyle(number, 0);
     if (!st)
         return;
-    const bool inTable = cur_.para.inTable;
-    cur_.para = st->para;
-    cur_.para.inTable = cur_.para.inTable || inTable;
-    cur_.chr = st->chr;
+    const CharFormat c0;
+    CharFormat& c = cur_.chr;
+    const CharFormat& sc = st->chr;
+    takeUnset(c.font, sc.font, c0.font);
+    takeUnset(c.size, sc.size, c0.size);
+    takeUnset(c.bold, sc.bold, c0.bold);
+    takeUnset(c.italic, sc.italic, c0.italic);
+    takeUnset(c.csFont, sc.csFont, c0.csFont);
+    takeUnset(c.csSize, sc.csSize, c0.csSize);
+    takeUnset(c.csBold, sc.csBold, c0.csBold);
+    takeUnset(c.csItalic, sc.csItalic, c0.csItalic);
+    takeUnset(c.underline, sc.underline, c0.underline);
+    takeUnset(c.strike, sc.strike, c0.strike);
+    takeUnset(c.vertical, sc.vertical, c0.vertical);
+    takeUnset(c.offset, sc.offset, c0.offset);
+    takeUnset(c.foreground, sc.foreground, c0.foreground);
+    takeUnset(c.background, sc.background, c0.background);
+    takeUnset(c.caps, sc.caps, c0.caps);
+    takeUnset(c.smallCaps, sc.smallCaps, c0.smallCaps);
+    takeUnset(c.hidden, sc.hidden, c0.hidden);
+    takeUnset(c.rtl, sc.rtl, c0.rtl);
+    const ParaFormat p0;
+    ParaFormat& p = cur_.para;
+    const ParaFormat& sp = st->para;
+    takeUnset(p.align, sp.align, p0.align);
+    takeUnset(p.leftIndent, sp.leftIndent, p0.leftIndent);
+    takeUnset(p.rightIndent, sp.rightIndent, p0.rightIndent);
+    takeUnset(p.startIndent, sp.startIndent, p0.startIndent);
+    takeUnset(p.endIndent, sp.endIndent, p0.endIndent);
+    takeUnset(p.firstIndent, sp.firstIndent, p0.firstIndent);
+    takeUnset(p.spaceBefore, sp.spaceBefore, p0.spaceBefore);
+    takeUnset(p.spaceAfter, sp.spaceAfter, p0.spaceAfter);
+    if (p.lineSpacing == p0.lineSpacing) {
+        p.lineSpacing = sp.lineSpacing;
+        p.lineMultiple = sp.lineMultiple;
+    }
+    takeUnset(p.rtl, sp.rtl, p0.rtl);
+    takeUnset(p.tabs, sp.tabs, p0.tabs);
 }
 
 void Reader::word(std::string_view name, bool hasParam, int32_t param)

@@ -200,6 +200,12 @@ TEST(RtfReader, StylesAreResolvedThroughTheirBase)
     EXPECT_FALSE(y.spans.at(0).format.italic);
     EXPECT_TRUE(y.spans.at(0).format.bold);  // formatting after the style adds to it
     EXPECT_EQ(paragraph(d, 2).format, ParaFormat{});  // an unknown style changes nothing
+    // A style after other formatting, as rich-edit controls write it, keeps that formatting.
+    const Document w = read(R"({\rtf1{\stylesheet{ Normal;}{\s1\fs40 heading 1;}})"
+                            R"(\pard\qc\b\fs18\s1 x\par})");
+    EXPECT_EQ(paragraph(w, 0).format.align, Align::Center);
+    EXPECT_TRUE(paragraph(w, 0).spans.at(0).format.bold);
+    EXPECT_EQ(paragraph(w, 0).spans.at(0).format.size, 18);
 }
 
 TEST(RtfReader, FontAndColourTables)
