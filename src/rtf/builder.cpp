@@ -151,6 +151,27 @@ bool isNeutral(QChar c)
         cat == QChar::Number_DecimalDigit;
 }
 
+// A run of more than this many characters without a space gets a break opportunity (a zero-width
+// space): Qt looks for a word's end from each line's start, so one very long word would make the
+// layout slow out of all proportion to the text.
+constexpr int kLongestWord = 64;
+
+QString withBreaks(const QString& text, int& sinceSpace)
+{
+    QString out;
+    out.reserve(text.size());
+    for (QChar c : text) {
+        if (c.isSpace() || c == QChar(0x200B)) {
+            sinceSpace = 0;
+        } else if (++sinceSpace > kLongestWord) {
+            out += QChar(0x200B);
+            sinceSpace = 1;
+        }
+        out += c;
+    }
+    return out;
+}
+
 class Builder {
 public:
     Builder(std::shared_ptr<const Document> doc, int dpi) : doc_(std::move(doc)), dpi_(dpi) { }
@@ -319,7 +340,13 @@ private:
 
     void spans(QTextCursor& cursor, const Paragraph& p)
     {
-        for (const Span& s : p.spans) {
+        int sinceSpace = 0;
+        for (const Span& span : p.spans) {
+            if (span.picture >= 0)
+                sinceSpace = 0;
+            Span broken = span;
+            broken.text = withBreaks(span.text, sinceSpace);
+            const Span& s = broken;
             if (s.picture >= 0) {
                 QTextCharFormat f = charFormat(s.format, false);
                 f.setObjectType(kPictureObject);

@@ -2,6 +2,7 @@
 // pictures drawn at the output's resolution, fallback faces and the corpus.
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>
+#include <QElapsedTimer>
 #include <QPainter>
 #include <QRawFont>
 #include <QTextBlock>
@@ -347,6 +348,22 @@ TEST(RtfCorpus, EveryFileReadsAndLaysOut)
             EXPECT_GT(doc->size().height(), 0) << e.path();
             EXPECT_FALSE(model->plainText().isEmpty()) << e.path();
         }
+}
+
+TEST(RtfBuilder, AVeryLongWordLaysOutQuickly)
+{
+    // 100 000 characters without a space: break opportunities every 64 keep the layout linear.
+    const std::string word(100000, 'x');
+    QElapsedTimer timer;
+    timer.start();
+    auto doc = build("{\\rtf1 " + word + "\\par}", 96, 200);
+    EXPECT_LT(timer.elapsed(), 20000);
+    const QTextLayout* layout = doc->begin().layout();
+    EXPECT_GT(layout->lineCount(), 100);
+    for (int i = 0; i < layout->lineCount(); ++i)
+        EXPECT_LE(layout->lineAt(i).naturalTextWidth(), 200.5) << i;
+    // The model's text is untouched.
+    EXPECT_EQ(text("{\\rtf1 " + word + "}").size(), word.size() + 1);
 }
 
 }  // namespace
