@@ -1,14 +1,7 @@
-// Fuzz target for the GIF decoder.
-#include <cstddef>
-#include <cstdint>
-
-#include "gfx/codecs/codecs.h"
+#include "entries/entries.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    try {
-        (void)vr::decodeGif(data, size);
-    } catch (const vr::GraphicError&) {
-    }
+    vr::fuzz::gif(data, size);
     return 0;
 }

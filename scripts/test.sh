@@ -18,8 +18,13 @@ tmp=$(mktemp -d)
 ./build-test/make-samples "$tmp" >/dev/null
 for f in "$tmp"/*; do cmp "$f" "samples/$(basename "$f")"; done
 rm -rf "$tmp"
-# A short run of each fuzz target from its seeds, and from the third-party corpus when it is
-# there (new inputs go to a scratch folder).
+# A short run of each fuzz target from its seeds, the inputs that once broke its reader, and the
+# third-party corpus when it is there (new inputs go to a scratch folder).
+regressions_of() {
+  case "$1" in
+    load_fuzzer) echo document ;; *) echo "${1%_fuzzer}" ;;
+  esac
+}
 corpus_of() {
   case "$1" in
     bmp_fuzzer) echo bmp ;; ico_fuzzer) echo ico ;; jpeg_fuzzer) echo jpeg ;; gif_fuzzer) echo gif ;;
@@ -30,6 +35,8 @@ for f in build-test/fuzz/*_fuzzer; do
   name=$(basename "$f")
   scratch=$(mktemp -d)
   seeds=("tests/fuzz-seeds/$name")
+  r="tests/regressions/$(regressions_of "$name")"
+  if [ -d "$r" ]; then seeds+=("$r"); fi
   for c in $(corpus_of "$name"); do
     if [ -d "../shared/corpus/$c" ]; then seeds+=("../shared/corpus/$c"); fi
   done

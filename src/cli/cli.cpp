@@ -33,7 +33,12 @@ std::string usageText()
            "                                        OUT the sheets go to FILE's name with .pdf in\n"
            "                                        the current folder\n"
            "  velmora-reader dump FILE              print the loaded document as JSON\n"
-           "  velmora-reader --help | --version\n";
+           "  velmora-reader trace [-p PAGE] [-z ZOOM] FILE\n"
+           "                                        print the drawing calls of page PAGE (default\n"
+           "                                        1) at ZOOM percent, one per line\n"
+           "  velmora-reader --help | --version\n"
+           "Options of every command: --verbose also prints, on standard error, each damage the\n"
+           "reader recovered from (a picture it could not decode, a text page it skipped, ...).\n";
 }
 
 namespace {
@@ -51,7 +56,7 @@ bool parseNumber(const std::string& text, int& value)
 int render(const CommandLine& cmd, std::ostream& err)
 {
     LoadedDocument doc;
-    const PageRangeCheck range = loadWithRange(doc, cmd.file, cmd.first, cmd.last, err);
+    const PageRangeCheck range = loadWithRange(doc, cmd.file, cmd.first, cmd.last, err, cmd.verbose ? &err : nullptr);
     if (!range.usable)
         return range.status;
     int status = range.status;
@@ -69,8 +74,9 @@ int render(const CommandLine& cmd, std::ostream& err)
             status = kExitError;
             continue;
         }
-        const QImage image = renderPage(*v.state.CurrentPage, v.state.ZoomFactor, 96,
-                                        [&err](const std::string& message) { err << message << '\n'; });
+        const QImage image = renderPage(
+            *v.state.CurrentPage, v.state.ZoomFactor, 96, [&err](const std::string& message) { err << message << '\n'; },
+            &v.diagnostics);
         if (image.isNull()) {
             err << "Page " << n << " is too large to render (" << v.state.CurrentPage->width << " x "
                 << v.state.CurrentPage->height << " pixels)\n";
@@ -90,13 +96,31 @@ int render(const CommandLine& cmd, std::ostream& err)
 int dump(const CommandLine& cmd, std::ostream& out, std::ostream& err)
 {
     LoadedDocument doc;
-    loadForCommandLine(doc, cmd.file);
+    loadForCommandLine(doc, cmd.file, cmd.verbose ? &err : nullptr);
     out << dumpDocument(doc.viewer, doc.error);
     if (doc.error) {
         err << doc.error.value() << '\n';
         return kExitError;
     }
     return kExitOk;
+}
+
+int trace(const CommandLine& cmd, std::ostream& out, std::ostream& err)
+{
+    LoadedDocument doc;
+    const PageRangeCheck range = loadWithRange(doc, cmd.file, cmd.page, cmd.page, err, cmd.verbose ? &err : nullptr);
+    if (!range.usable)
+        return range.status;
+    Viewer& v = doc.viewer;
+    v.SetZoom(cmd.zoom);
+    v.goToPage(cmd.page);
+    if (!v.state.PageFound) {
+        err << "No page numbered " << cmd.page << '\n';
+        return kExitError;
+    }
+    for (const std::string& call : tracePage(*v.state.CurrentPage, v.state.ZoomFactor, &v.diagnostics))
+        out << call << '\n';
+    return range.status;
 }
 
 }  // namespace
@@ -131,7 +155,7 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
         cmd.mode = CommandLine::Mode::Version;
         return cmd;
     }
-    if (verb != "render" && verb != "dump" && verb != "print") {
+    if (verb != "render" && verb != "dump" && verb != "print" && verb != "trace") {
         if (!verb.empty() && verb[0] == '-') {
             usageError = "Unknown option " + verb;
             return std::nullopt;
@@ -143,8 +167,13 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
     std::vector<std::string> positional;
     for (size_t i = 1; i < args.size(); ++i) {
         const std::string& a = args[i];
+        if (a == "--verbose") {
+            cmd.verbose = true;
+            continue;
+        }
         const bool pageOption = a == "-f" || a == "-l";
-        const bool renderOption = verb == "render" && (pageOption || a == "-z");
+        const bool renderOption = (verb == "render" && (pageOption || a == "-z")) ||
+            (verb == "trace" && (a == "-p" || a == "-z"));
         const bool printOption = verb == "print" && (pageOption || a == "-c" || a == "-r");
         if (renderOption || printOption) {
             int value = 0;
@@ -155,6 +184,7 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
             ++i;
             (a == "-f"       ? cmd.first
                  : a == "-l" ? cmd.last
+                 : a == "-p" ? cmd.page
                  : a == "-z" ? cmd.zoom
                  : a == "-c" ? cmd.copies
                              : cmd.dpi) = value;
@@ -182,18 +212,27 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
         cmd.file = positional[0];
         return cmd;
     }
-    if (cmd.first < 0 || cmd.last < 0) {
+    if (cmd.first < 0 || cmd.last < 0 || cmd.page < 1) {
         usageError = "Page numbers start at 1";
         return std::nullopt;
     }
     if (verb == "print")
         return finishPrintCommand(cmd, positional, usageError);
-    if (positional.size() != 2) {
-        usageError = "render needs FILE and OUT.png";
-        return std::nullopt;
-    }
     if (cmd.zoom < 30 || cmd.zoom > 200) {
         usageError = "The zoom must lie between 30 and 200";
+        return std::nullopt;
+    }
+    if (verb == "trace") {
+        if (positional.size() != 1) {
+            usageError = "trace needs one FILE";
+            return std::nullopt;
+        }
+        cmd.mode = CommandLine::Mode::Trace;
+        cmd.file = positional[0];
+        return cmd;
+    }
+    if (positional.size() != 2) {
+        usageError = "render needs FILE and OUT.png";
         return std::nullopt;
     }
     cmd.mode = CommandLine::Mode::Render;
@@ -215,6 +254,8 @@ int runCommand(const CommandLine& cmd, std::ostream& out, std::ostream& err)
         return render(cmd, err);
     case CommandLine::Mode::Dump:
         return dump(cmd, out, err);
+    case CommandLine::Mode::Trace:
+        return trace(cmd, out, err);
     case CommandLine::Mode::Print:
         return printCommand(cmd, out, err);
     case CommandLine::Mode::Window:

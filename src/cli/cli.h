@@ -13,12 +13,14 @@ namespace vr {
 enum ExitStatus { kExitOk = 0, kExitError = 1, kExitUsage = 2 };
 
 struct CommandLine {
-    enum class Mode { Window, Render, Dump, Print, Help, Version } mode = Mode::Window;
+    enum class Mode { Window, Render, Dump, Print, Trace, Help, Version } mode = Mode::Window;
     std::string file;  // the document (the window's command-line argument)
     std::string output;  // render: PNG path or pattern; print: PDF or PNG (pattern), or empty
     int first = 0;  // 0: from page 1
     int last = 0;  // 0: to the last page
     int zoom = 100;
+    int page = 1;  // trace: the page drawn
+    bool verbose = false;  // warnings of recovered damage on standard error
     // print
     int copies = 1;
     int dpi = kDefaultPrintDpi;

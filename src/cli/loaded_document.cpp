@@ -9,8 +9,10 @@
 
 namespace vr {
 
-void loadForCommandLine(LoadedDocument& doc, const std::string& file)
+void loadForCommandLine(LoadedDocument& doc, const std::string& file, std::ostream* warnings)
 {
+    if (warnings)
+        doc.viewer.diagnostics.onWarning = [warnings](const Diagnostic& d) { *warnings << describe(d) << '\n'; };
     doc.viewer.commandLineDocument = file;
     const std::string programFolder = QCoreApplication::applicationDirPath().toStdString() + "/";
     doc.viewer.state.AppFolder = programFolder;
@@ -26,9 +28,10 @@ void loadForCommandLine(LoadedDocument& doc, const std::string& file)
     }
 }
 
-PageRangeCheck loadWithRange(LoadedDocument& doc, const std::string& file, int first, int last, std::ostream& err)
+PageRangeCheck loadWithRange(LoadedDocument& doc, const std::string& file, int first, int last, std::ostream& err,
+                             std::ostream* warnings)
 {
-    loadForCommandLine(doc, file);
+    loadForCommandLine(doc, file, warnings);
     PageRangeCheck check;
     check.status = kExitOk;
     if (doc.error) {

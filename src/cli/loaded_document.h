@@ -16,8 +16,9 @@ struct LoadedDocument {
 };
 
 // Loads `file` as the command-line document: fonts beside the program and in the document's
-// folder, no dialog. A reading error is kept in doc.error with the pages read before it.
-void loadForCommandLine(LoadedDocument& doc, const std::string& file);
+// folder, no dialog. A reading error is kept in doc.error with the pages read before it. With
+// `warnings`, each damage recovered from (now and when the pages are drawn) is written there.
+void loadForCommandLine(LoadedDocument& doc, const std::string& file, std::ostream* warnings = nullptr);
 
 // The pages a command works on: FIRST..LAST from the command line, 1 and the page count by
 // default; `status` is what the run ends with so far (a reading error is reported but the pages
@@ -29,6 +30,7 @@ struct PageRangeCheck {
 };
 
 // Loads `file` and checks the range, writing each problem to `err` with the reader's message.
-PageRangeCheck loadWithRange(LoadedDocument& doc, const std::string& file, int first, int last, std::ostream& err);
+PageRangeCheck loadWithRange(LoadedDocument& doc, const std::string& file, int first, int last, std::ostream& err,
+                             std::ostream* warnings = nullptr);
 
 }  // namespace vr

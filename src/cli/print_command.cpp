@@ -97,7 +97,8 @@ std::optional<CommandLine> finishPrintCommand(CommandLine cmd, const std::vector
 int printCommand(const CommandLine& cmd, std::ostream& out, std::ostream& err)
 {
     LoadedDocument doc;
-    const PageRangeCheck range = loadWithRange(doc, cmd.file, cmd.first, cmd.last, err);
+    const PageRangeCheck range =
+        loadWithRange(doc, cmd.file, cmd.first, cmd.last, err, cmd.verbose ? &err : nullptr);
     if (!range.usable)
         return range.status;
     int status = range.status;

@@ -15,6 +15,19 @@ void Diagnostics::warn(std::string what, int64_t offset)
     }
 }
 
+std::string describe(const Diagnostic& d)
+{
+    std::string place;
+    const auto add = [&place](const std::string& part) { place += (place.empty() ? " " : ", ") + part; };
+    if (d.page > 0)
+        add("page " + std::to_string(d.page));
+    if (d.object >= 0)
+        add("object " + std::to_string(d.object));
+    if (d.offset >= 0)
+        add("byte " + std::to_string(d.offset));
+    return "warning:" + place + (place.empty() ? " " : ": ") + d.what;
+}
+
 void Diagnostics::clear()
 {
     list_.clear();

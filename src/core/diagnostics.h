@@ -40,6 +40,9 @@ private:
     bool overflowed_ = false;
 };
 
+// One line for people: "warning: page 2, object 0, byte 1234: what".
+std::string describe(const Diagnostic& d);
+
 // Reports through `d` when there is one (readers and painters may run without a sink).
 inline void warnTo(Diagnostics* d, std::string what, int64_t offset = -1)
 {

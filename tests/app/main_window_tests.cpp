@@ -101,47 +101,6 @@ void dropUrls(QWidget* target, const QList<QUrl>& urls)
 class MainWindowTest : public QObject {
     Q_OBJECT
 private slots:
-    void controlGeometry_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QString>("parentName");
-        QTest::addColumn<QRect>("geometry");
-        QTest::addColumn<QString>("hint");
-        QTest::newRow("OpenBtn") << "OpenBtn"
-                                 << "SpeedPanel" << QRect(10, 10, 25, 25) << QString();
-        QTest::newRow("SpeedButton14") << "SpeedButton14"
-                                       << "SpeedPanel" << QRect(37, 10, 25, 25) << "Print current file";
-        QTest::newRow("premierepage") << "premierepage"
-                                      << "SpeedPanel" << QRect(639, 15, 13, 13) << "First page";
-        QTest::newRow("pageprecedante") << "pageprecedante"
-                                        << "SpeedPanel" << QRect(652, 15, 13, 13) << "After page";
-        QTest::newRow("pagesuivante") << "pagesuivante"
-                                      << "SpeedPanel" << QRect(672, 15, 13, 13) << "Next page";
-        QTest::newRow("dernierepage") << "dernierepage"
-                                      << "SpeedPanel" << QRect(685, 15, 13, 13) << "Last page";
-        QTest::newRow("CBZoom") << "CBZoom"
-                                << "StatusBar" << QRect(55, 1, 50, 20) << "Zoom %";
-        QTest::newRow("TSCompteurPage") << "TSCompteurPage"
-                                        << "StatusBar" << QRect(114, 1, 237, 20) << "Pages number";
-    }
-    void controlGeometry()
-    {
-        QFETCH(QString, name);
-        QFETCH(QString, parentName);
-        QFETCH(QRect, geometry);
-        QFETCH(QString, hint);
-        WindowSite site;
-        site.window->show();
-        auto* w = site.window->findChild<QWidget*>(name);
-        QVERIFY(w);
-        QCOMPARE(w->parentWidget()->objectName(), parentName);
-        QCOMPARE(w->geometry(), geometry);
-        if (!hint.isEmpty()) {
-            QCOMPARE(w->toolTip(), hint);
-            QCOMPARE(w->statusTip(), hint);
-        }
-    }
-
     void panelsAlignAndFormResize()
     {
         WindowSite site;
@@ -171,88 +130,6 @@ private slots:
         site.action("SpeedPanel1")->trigger();
         QVERIFY(site.child<QWidget>("SpeedPanel")->isVisible());
         QCOMPARE(site.child<QWidget>("PScrollV")->geometry().top(), 45);
-    }
-
-    void controlsCaptionsAndFonts()
-    {
-        WindowSite site;
-        site.window->show();
-        QCOMPARE(site.window->windowTitle(), QString("Velmora Reader"));
-        QVERIFY(site.window->acceptDrops());
-
-        auto* label2 = site.child<QLabel>("Label2");
-        QCOMPARE(label2->text(), QString("page "));
-        QCOMPARE(label2->pos(), QPoint(601, 12));
-        QCOMPARE(label2->font().family(), QString("System"));
-        QCOMPARE(label2->font().pixelSize(), 13);
-        QVERIFY(label2->font().bold());
-        auto* label1 = site.child<QLabel>("Label1");
-        QCOMPARE(label1->text(), QString("Zoom %"));
-        QCOMPARE(label1->pos(), QPoint(6, 3));
-        QCOMPARE(label1->font().family(), QString("Times New Roman"));
-        QCOMPARE(label1->font().pixelSize(), 13);
-        QCOMPARE(site.child<QWidget>("StatusBar")->font().pixelSize(), 9);
-        QCOMPARE(site.tabs()->font().family(), QString("MS Serif"));
-        QCOMPARE(site.tabs()->font().pixelSize(), 11);
-
-        auto* chapters = site.child<QComboBox>("ChapterList");
-        QCOMPARE(chapters->geometry().topLeft(), QPoint(70, 8));
-        QCOMPARE(chapters->width(), 523);
-        QCOMPARE(chapters->font().family(), QString("ZR Keyb"));
-        QVERIFY(chapters->isHidden());
-
-        const QString openHint = site.child<QWidget>("OpenBtn")->toolTip();
-        QVERIFY(openHint.contains("*.VPG") && openHint.contains("*.VTX"));
-
-        auto* zoom = site.child<QComboBox>("CBZoom");
-        QStringList items;
-        for (int i = 0; i < zoom->count(); ++i)
-            items << zoom->itemText(i);
-        QCOMPARE(items, QStringList({"30", "70", "100", "130", "170", "200"}));
-        QCOMPARE(zoom->currentText(), QString("100  "));
-        QVERIFY(!(zoom->focusPolicy() & Qt::TabFocus));
-
-        for (const char* name : {"ScrollBar1", "ScrollBar2"}) {
-            auto* bar = site.child<QScrollBar>(name);
-            QCOMPARE(bar->minimum(), 0);
-            QCOMPARE(bar->maximum(), 100);
-            QCOMPARE(bar->value(), 0);
-            QCOMPARE(bar->focusPolicy(), Qt::NoFocus);
-        }
-        QCOMPARE(site.child<QScrollBar>("ScrollBar1")->orientation(), Qt::Horizontal);
-        QCOMPARE(site.child<QScrollBar>("ScrollBar2")->orientation(), Qt::Vertical);
-        // The blank start page has its tab.
-        QCOMPARE(site.tabTexts(), QStringList({"1"}));
-    }
-
-    void menuItemsAndShortcuts()
-    {
-        WindowSite site;
-        auto* bar = site.window->menuBar();
-        QCOMPARE(bar->objectName(), QString("MainMenu1"));
-        QStringList titles;
-        for (QAction* a : bar->actions())
-            titles << a->menu()->objectName() + "=" + a->text();
-        QCOMPARE(titles, QStringList({"File1=&File", "Pages1=Pages", "N3=?"}));
-
-        QStringList file;
-        for (QAction* a : site.child<QMenu>("File1")->actions())
-            file << a->objectName() + "|" + a->text() + "|" + a->shortcut().toString(QKeySequence::PortableText);
-        QCOMPARE(file,
-                 QStringList({"Open1|&Open|F3", "N2||", "PrintSetup1|Print &Setup|", "Print1|&Print|Ctrl+P", "N1||",
-                              "Exit1|&Exit|Ctrl+X"}));
-        QVERIFY(site.action("N2")->isSeparator());
-        QVERIFY(site.action("N1")->isSeparator());
-
-        QStringList pages;
-        for (QAction* a : site.child<QMenu>("Pages1")->actions())
-            pages << (a->menu() ? a->menu()->objectName() : a->objectName()) + "|" + a->text();
-        QCOMPARE(pages, QStringList({"N1002|100%", "Zoom1|Zoom", "SpeedPanel1|&Speed Panel"}));
-        QStringList zoom;
-        for (QAction* a : site.child<QMenu>("Zoom1")->actions())
-            zoom << a->objectName() + "|" + a->text();
-        QCOMPARE(zoom, QStringList({"N301|30%", "N701|70%", "N1001|100%", "N1201|120%", "N1501|150%", "N2001|200%"}));
-        QCOMPARE(site.action("About1")->text(), QString("About"));
     }
 
     void zoomMenuItems_data()

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -219,4 +220,54 @@ TEST_F(CliTest, PrintWritesSheetsInTheDriversOrder)
     r = run({"print", "-f", "3", path("d.VPG"), path("none.pdf")});
     EXPECT_EQ(r.status, kExitUsage);
     EXPECT_EQ(r.err, "No pages in the range 3 to 2\n");
+}
+
+TEST_F(CliTest, TraceWritesThePagesDrawingCallsAtTheZoom)
+{
+    VpgWriter w;
+    w.page("P1").line(LineRec(10, 20, 110, 20, 255, 1, "1", "FN"));
+    w.page("P2").line(LineRec(30, 40, 50, 60));
+    vrtest::writeFile(path("t.VPG"), w.bytes());
+
+    RunResult r = run({"trace", "-p", "2", "-z", "200", path("t.VPG")});
+    EXPECT_EQ(r.status, kExitOk) << r.err;
+    EXPECT_EQ(r.out,
+              "fillrect 0,0,1588,2246 #ffffff\n"
+              "line 0,2245 -> 0,0 pen=#ffffff w1 solid copy\n"
+              "line 0,0 -> 1587,0 pen=#ffffff w1 solid copy\n"
+              "line 1587,0 -> 1587,2245 pen=#808080 w1 solid copy\n"
+              "line 1587,2245 -> -1,2245 pen=#808080 w1 solid copy\n"
+              "line 60,80 -> 100,120 pen=#000000 w1 solid notxor\n");
+    EXPECT_EQ(r.err, "");
+
+    r = run({"trace", path("t.VPG")});
+    EXPECT_NE(r.out.find("line 10,20 -> 110,20 pen=#ff0000 w1 dash notxor\n"), std::string::npos) << r.out;
+    r = run({"trace", "-p", "3", path("t.VPG")});
+    EXPECT_EQ(r.status, kExitError);
+    EXPECT_EQ(r.err, "No page numbered 3\n");
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(run({"trace", "-p", "0", path("t.VPG")}).status, kExitUsage);
+    EXPECT_EQ(run({"trace", path("t.VPG"), path("u.VPG")}).err, "trace needs one FILE");
+}
+
+TEST_F(CliTest, VerboseRunsReportRecoveredDamageOnStandardError)
+{
+    vrtest::writeFile(path("broken.bmp"), {'B', 'M', 0, 0});
+    vrtest::ImageRec image;
+    image.fileName = "broken.bmp";
+    VpgWriter w;
+    w.page("P1").line(LineRec(1, 2, 3, 4)).object("TDImage", vrtest::imageRecord(image));
+    vrtest::writeFile(path("d.VPG"), w.bytes());
+
+    RunResult quiet = run({"render", path("d.VPG"), path("d.png")});
+    EXPECT_EQ(quiet.status, kExitOk);
+    EXPECT_EQ(quiet.err, "");
+    RunResult verbose = run({"render", "--verbose", path("d.VPG"), path("d.png")});
+    EXPECT_EQ(verbose.status, kExitOk);
+    EXPECT_EQ(verbose.err.rfind("warning: page 1, object 1: picture " + path("broken.bmp") + " not decoded: ", 0), 0u)
+        << verbose.err;
+    EXPECT_EQ(std::count(verbose.err.begin(), verbose.err.end(), '\n'), 1);
+    // The dump lists it whether or not --verbose is given.
+    EXPECT_NE(run({"dump", path("d.VPG")}).out.find("\"warnings\": [\n    {\n      \"what\": \"picture "),
+              std::string::npos);
 }

@@ -1,5 +1,4 @@
 // Bitmap copies and pattern fills with raster operations on the raster canvas.
-#include <chrono>
 
 #include <gtest/gtest.h>
 
@@ -96,9 +95,8 @@ TEST(StretchBlt, HugeDestinationOnlyVisitsTheClip)
     QImage im = filledImage(20, 20);
     RasterCanvas c(im);
     c.clipTo(IRect{5, 5, 10, 10});
-    const auto start = std::chrono::steady_clock::now();
+    // A copy that visited its whole destination would run past the test's time limit.
     c.stretchBlt(IRect{-(1 << 30), -(1 << 30), 1 << 30, 1 << 30}, rampRow(2), IRect{0, 0, 2, 1}, rop::SrcCopy);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
     EXPECT_EQ(marked(im).size(), 25u);
     EXPECT_EQ(at(im, 5, 5), 2u);  // right of the copy's middle: source pixel 1
 }

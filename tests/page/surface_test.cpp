@@ -60,16 +60,6 @@ std::vector<std::string> borderLines(const ImageBorder& b, int l, int t, int w, 
 
 }  // namespace
 
-TEST(PageSurface, DefaultsOfANewPage)
-{
-    TSurfaceT page;
-    EXPECT_EQ(page.left, 50);
-    EXPECT_EQ(page.top, 50);
-    EXPECT_FALSE(page.visible);
-    EXPECT_EQ(page.color, 0xFFFFFFu);
-    EXPECT_EQ(page.attributes, (std::array<uint8_t, 8>{10, 10, 10, 10, 0, 1, 1, 0}));
-}
-
 TEST(PageSurface, PaintsPanelLinesBordersGraphicsThenWindowedInZOrder)
 {
     TSurfaceT page;

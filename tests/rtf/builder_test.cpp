@@ -2,7 +2,6 @@
 // pictures drawn at the output's resolution, fallback faces and the corpus.
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>
-#include <QElapsedTimer>
 #include <QPainter>
 #include <QRawFont>
 #include <QTextBlock>
@@ -352,12 +351,10 @@ TEST(RtfCorpus, EveryFileReadsAndLaysOut)
 
 TEST(RtfBuilder, AVeryLongWordLaysOutQuickly)
 {
-    // 100 000 characters without a space: break opportunities every 64 keep the layout linear.
+    // 100 000 characters without a space: break opportunities every 64 keep the layout linear
+    // (without them this takes minutes, past the test's time limit).
     const std::string word(100000, 'x');
-    QElapsedTimer timer;
-    timer.start();
     auto doc = build("{\\rtf1 " + word + "\\par}", 96, 200);
-    EXPECT_LT(timer.elapsed(), 20000);
     const QTextLayout* layout = doc->begin().layout();
     EXPECT_GT(layout->lineCount(), 100);
     for (int i = 0; i < layout->lineCount(); ++i)

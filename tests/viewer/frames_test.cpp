@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "objects/ligne.h"
+#include "support/json.h"
 #include "text/memo.h"
 #include "viewer/dump.h"
 #include "viewer_fixture.h"
@@ -76,10 +77,11 @@ TEST_F(ViewerTest, FramesReadTheirWholeRecordTakeTheirLayerAndUseTheCatalogue)
     EXPECT_EQ(first.BackImageWidth, 300);
     EXPECT_EQ(second.Transparent, 1);
 
-    const std::string json = dumpDocument(viewer, std::nullopt);
-    EXPECT_NE(json.find("\"FontName\": \"QV_Cedar\""), std::string::npos) << json;
-    EXPECT_NE(json.find("\"Text\": [252, 65]"), std::string::npos) << json;
-    EXPECT_NE(json.find("\"Lines\": [\n"), std::string::npos) << json;
+    const QJsonObject frame =
+        vrtest::dumpedObjects(vrtest::parseJson(dumpDocument(viewer, std::nullopt)), 0)[1].toObject();
+    EXPECT_EQ(frame["Runs"][0]["FontName"].toString(), "QV_Cedar");
+    EXPECT_EQ(frame["Runs"][0]["Text"].toArray(), (QJsonArray{252, 65}));
+    EXPECT_EQ(frame["Lines"].toArray().size(), static_cast<qsizetype>(first.Lines.size()));
 }
 
 TEST_F(ViewerTest, TextPagesAreReadOneFramePerPageAndADamagedPageIsSkipped)
@@ -89,6 +91,7 @@ TEST_F(ViewerTest, TextPagesAreReadOneFramePerPageAndADamagedPageIsSkipped)
         vrtest::append(r, vrtest::runRecord(run("Whatever", "one")));
         return r;
     }());
+    const size_t firstPageSize = pages.size();
     // The second page fails on its line count; the third is read from where the stream stands,
     // which is right after the second page's 10 count bytes.
     vrtest::append(pages, vrtest::counted("x", 4));
@@ -108,4 +111,30 @@ TEST_F(ViewerTest, TextPagesAreReadOneFramePerPageAndADamagedPageIsSkipped)
     EXPECT_TRUE(memoOf(1).Runs.empty());
     ASSERT_EQ(memoOf(2).Runs.size(), 1u);
     EXPECT_EQ(memoOf(2).Runs[0].Text, "two");
+
+    // The skipped page is reported where it began.
+    const QJsonArray warnings = vrtest::parseJson(dumpDocument(viewer, std::nullopt))["warnings"].toArray();
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_EQ(warnings[0]["page"].toInt(), 2);
+    EXPECT_FALSE(warnings[0].toObject().contains("object"));
+    EXPECT_EQ(warnings[0]["offset"].toInt(), 615 + static_cast<int>(firstPageSize));
+    EXPECT_EQ(warnings[0]["what"].toString(), "text page skipped: 'x' n'est pas une valeur enti\u00e8re correcte");
+}
+
+TEST_F(ViewerTest, ATextDocumentEndingBeforeItsPageCountSaysSoOnce)
+{
+    const Bytes page = vrtest::textPage("1", "1", [] {
+        Bytes r = vrtest::textLineRecord("0", "1", "50", "4");
+        vrtest::append(r, vrtest::runRecord(run("Whatever", "one")));
+        return r;
+    }());
+    const Bytes doc = vrtest::vtxDocument("0", "5", page);
+    ASSERT_EQ(open(write("short.VTX", doc)), "");
+    EXPECT_EQ(viewer.pages().size(), 5u);  // the announced pages exist, four of them empty
+    const QJsonArray warnings = vrtest::parseJson(dumpDocument(viewer, std::nullopt))["warnings"].toArray();
+    ASSERT_EQ(warnings.size(), 1);
+    EXPECT_EQ(warnings[0].toObject(),
+              (QJsonObject{{"what", "the file ends after 1 of 5 text pages"},
+                           {"page", 2},
+                           {"offset", static_cast<int>(doc.size())}}));
 }

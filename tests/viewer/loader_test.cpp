@@ -4,6 +4,7 @@
 #include "objects/image.h"
 #include "objects/ligne.h"
 #include "objects/shape.h"
+#include "support/json.h"
 #include "text/memo.h"
 #include "viewer/dump.h"
 #include "viewer_fixture.h"
@@ -266,17 +267,26 @@ TEST_F(ViewerTest, DumpListsStatePagesObjectsAndTheError)
     const std::string path =
         write("d.VPG", VpgWriter().page("P1").line(LineRec(1, 2, 3, 4, 255, 2, "3", "FR")).bytes());
     open(path);
-    const std::string json = dumpDocument(viewer, std::nullopt);
-    EXPECT_NE(json.find("\"PageCount\": 1"), std::string::npos);
-    EXPECT_NE(json.find("\"PageWidthMM\": 210"), std::string::npos);
-    EXPECT_NE(json.find("\"attributes\": [10, 10, 10, 10, 0, 1, 1, 0]"), std::string::npos);
-    EXPECT_NE(json.find("\"kind\": \"TLigne\",\n          \"X1\": 1,\n          \"Y1\": 2,\n          \"X2\": 3,\n"
-                        "          \"Y2\": 4,\n          \"Color\": 255,\n          \"PenWidth\": 2,\n"
-                        "          \"PenStyle\": 3,\n          \"ArrowKind\": 3"),
-              std::string::npos)
-        << json;
-    EXPECT_NE(json.find("\"error\": null"), std::string::npos);
-    EXPECT_NE(dumpDocument(viewer, std::string("'' n'est pas")).find("\"error\": \"'' n'est pas\""), std::string::npos);
+    const QJsonObject dump = vrtest::parseJson(dumpDocument(viewer, std::nullopt));
+    EXPECT_EQ(dump["state"]["PageCount"].toInt(), 1);
+    EXPECT_EQ(dump["state"]["PageSetup"]["PageWidthMM"].toInt(), 210);
+    EXPECT_EQ(dump["pages"][0]["attributes"].toArray(), (QJsonArray{10, 10, 10, 10, 0, 1, 1, 0}));
+    // Every field the line read, in record order.
+    const QJsonObject line = vrtest::dumpedObjects(dump, 0).at(0).toObject();
+    EXPECT_EQ(line.keys().size(), 9);
+    EXPECT_EQ(line,
+              (QJsonObject{{"kind", "TLigne"},
+                           {"X1", 1},
+                           {"Y1", 2},
+                           {"X2", 3},
+                           {"Y2", 4},
+                           {"Color", 255},
+                           {"PenWidth", 2},
+                           {"PenStyle", 3},
+                           {"ArrowKind", 3}}));
+    EXPECT_TRUE(dump["error"].isNull());
+    EXPECT_EQ(dump["warnings"].toArray(), QJsonArray{});
+    EXPECT_EQ(vrtest::parseJson(dumpDocument(viewer, std::string("'' n'est pas")))["error"].toString(), "'' n'est pas");
 }
 
 TEST_F(ViewerTest, ImagesAndShapesReadTheirRecordsAndPictureFilesBesideTheDocument)
@@ -306,10 +316,47 @@ TEST_F(ViewerTest, ImagesAndShapesReadTheirRecordsAndPictureFilesBesideTheDocume
     EXPECT_EQ(dynamic_cast<const TDShape&>(*objects[1]).Shape, TDShapeType::stRoundSquare);
     EXPECT_EQ(dynamic_cast<const TDImage&>(*objects[2]).picture.width(), 2);
     EXPECT_EQ(dynamic_cast<const TLigne&>(*objects[3]).Y2, 4);
-    const std::string json = dumpDocument(viewer, std::nullopt);
-    EXPECT_NE(json.find("\"kind\": \"TDShape\",\n          \"Shape\": 3,\n          \"InFront\": 1"), std::string::npos)
-        << json;
-    EXPECT_NE(json.find("\"Picture\": {\n            \"kind\": \"bmp\",\n            \"width\": 4"), std::string::npos);
+    const QJsonArray dumped = vrtest::dumpedObjects(vrtest::parseJson(dumpDocument(viewer, std::nullopt)), 0);
+    EXPECT_EQ(dumped[1]["Shape"].toInt(), 3);
+    EXPECT_EQ(dumped[1]["InFront"].toInt(), 1);
+    EXPECT_EQ(dumped[0]["Picture"]["kind"].toString(), "bmp");
+    EXPECT_EQ(dumped[0]["Picture"]["width"].toInt(), 4);
+}
+
+TEST_F(ViewerTest, DamagedPicturesAreReportedAsWarningsAndLoadingGoesOn)
+{
+    // A picture file that is no bitmap, and a shape's brush picture that is none either.
+    vrtest::writeFile((dir / "broken.bmp").string(), {'B', 'M', 1, 2, 3});
+    vrtest::ImageRec image;
+    image.fileName = "broken.bmp";
+    vrtest::ShapeRec shape;
+    const Bytes junk{9, 9, 9, 9};
+    shape.brushImageSize = std::to_string(junk.size());
+    Bytes shapeBody = vrtest::shapeRecord(shape);
+    vrtest::append(shapeBody, junk);
+    const Bytes doc = VpgWriter()
+                          .page("P1")
+                          .line(LineRec(1, 2, 3, 4))
+                          .page("P2")
+                          .object("TDImage", vrtest::imageRecord(image))
+                          .object("TDShape", shapeBody)
+                          .line(LineRec(5, 6, 7, 8))
+                          .bytes();
+    EXPECT_EQ(open(write("damaged.VPG", doc)), "");
+    ASSERT_EQ(viewer.pages().size(), 2u);
+    EXPECT_EQ(viewer.pages()[1]->objects().size(), 3u);
+    const QJsonArray warnings = vrtest::parseJson(dumpDocument(viewer, std::nullopt))["warnings"].toArray();
+    ASSERT_EQ(warnings.size(), 2);
+    EXPECT_EQ(warnings[0]["page"].toInt(), 2);
+    EXPECT_EQ(warnings[0]["object"].toInt(), 0);
+    EXPECT_EQ(warnings[0]["what"].toString().toStdString().rfind(
+                  "picture " + (dir / "broken.bmp").string() + " not decoded: ", 0),
+              0u)
+        << warnings[0]["what"].toString().toStdString();
+    EXPECT_EQ(warnings[1]["page"].toInt(), 2);
+    EXPECT_EQ(warnings[1]["object"].toInt(), 1);
+    EXPECT_TRUE(warnings[1]["what"].toString().startsWith("brush picture not decoded: "))
+        << warnings[1]["what"].toString().toStdString();
 }
 
 TEST_F(ViewerTest, RichTextFramesAndTablesLoadAndUnloadableContentIsReportedNotFatal)
