@@ -18,6 +18,8 @@ packages=(
   poppler-utils                       # pdfinfo and pdftoppm, to check the PDFs printing writes
   libgtest-dev libbenchmark-dev       # tests and benchmarks
   fontconfig fonts-dejavu-core        # a known font for the window and test rendering
+  fonts-liberation2                   # rich text: faces with the widths of the common Windows faces
+  fonts-farsiweb                      # rich text: Persian faces (Nazli, Titr, Homa)
   xvfb xauth                          # a virtual display for window runs without one
 )
 missing=()

@@ -29,6 +29,7 @@ corpus_of() {
   case "$1" in
     bmp_fuzzer) echo bmp ;; ico_fuzzer) echo ico ;; jpeg_fuzzer) echo jpeg ;; gif_fuzzer) echo gif ;;
     ole_fuzzer) echo cfb ;;
+    rtf_fuzzer) echo rtf rtf-made ;;
   esac
 }
 for f in build-test/fuzz/*_fuzzer; do
@@ -37,8 +38,9 @@ for f in build-test/fuzz/*_fuzzer; do
   seeds=("tests/fuzz-seeds/$name")
   r="tests/regressions/$(regressions_of "$name")"
   if [ -d "$r" ]; then seeds+=("$r"); fi
-  c=$(corpus_of "$name")
-  if [ -n "$c" ] && [ -d "../shared/corpus/$c" ]; then seeds+=("../shared/corpus/$c"); fi
+  for c in $(corpus_of "$name"); do
+    if [ -d "../shared/corpus/$c" ]; then seeds+=("../shared/corpus/$c"); fi
+  done
   dict=()
   if [ -f "fuzz/$name.dict" ]; then dict=("-dict=fuzz/$name.dict"); fi
   "$f" -max_total_time=15 -rss_limit_mb=4096 -timeout=10 "${dict[@]}" "$scratch" "${seeds[@]}" 2>&1 | tail -n 1

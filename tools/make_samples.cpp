@@ -10,6 +10,7 @@
 #include "sample_book.h"
 #include "sample_ole.h"
 #include "sample_pictures.h"
+#include "sample_richtext.h"
 #include "support/doc_writer.h"
 
 using vrtest::LineRec;
@@ -426,6 +427,7 @@ int main(int argc, char** argv)
     shapes(tour, samples::stripesBmp());
     frames(tour);
     samples::oleAndTables(tour);
+    samples::richTextPage(tour, samples::houseWmf());
     tour.save(folder + "/tour.VPG");
     vrtest::writeFile(folder + "/letter.VTX", letter());
     samples::writeFile(folder + "/tour-tiles.bmp", tiles);

@@ -30,6 +30,10 @@ void book(const uint8_t* data, size_t size);
 // other input without the signature as one presentation stream. Needs a QGuiApplication.
 void ole(const uint8_t* data, size_t size);
 
+// Rich text: read, then built into a text document laid out on a narrow column split into
+// pages, and its first page painted. Needs a QGuiApplication.
+void rtf(const uint8_t* data, size_t size);
+
 // Makes the QGuiApplication the painting entries need (offscreen), once.
 void initGui(int* argc, char*** argv);
 

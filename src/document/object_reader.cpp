@@ -12,7 +12,9 @@
 #include "objects/text_ligne.h"
 #include "ole/ole_container.h"
 #include "page/surface.h"
+#include "richtext/rich_edit.h"
 #include "table/tabeau_d.h"
+#include "table/tabeau_re.h"
 
 namespace vr {
 
@@ -128,8 +130,19 @@ void readObjectRecord(DocStream& s, TSurfaceT& page, const ObjectReadContext& ct
         table.ReadRecord(s, true, ctx.frames);
         return;
     }
-    default:
-        throw VError(std::string("Objects of kind ") + objectTagName(kind) + " cannot be read yet");
+    case ObjectTag::RichEdit: {
+        auto& frame = static_cast<TDRichEdit&>(page.add(std::make_unique<TDRichEdit>()));
+        frame.ReadRecord(s,
+                         [&](const std::string& m) { warnTo(ctx.diagnostics, m, static_cast<int64_t>(s.position())); });
+        return;
+    }
+    case ObjectTag::TabeauRE: {
+        auto& table = static_cast<TTabeauRE&>(page.add(std::make_unique<TTabeauRE>()));
+        ReadBoundsRecord(s, table);
+        table.ReadRecord(s, true,
+                         [&](const std::string& m) { warnTo(ctx.diagnostics, m, static_cast<int64_t>(s.position())); });
+        return;
+    }
     }
 }
 

@@ -41,8 +41,9 @@ struct ObjectReadContext {
 ObjectReadContext objectReadContext(const DocumentState& state, FontInstalledFn fontInstalled,
                                     Diagnostics* diagnostics);
 
-// An unknown tag consumes only its 21 bytes. A kind whose reader is not built yet stops the
-// document with an error naming it, rather than reading on from the wrong place.
+// An unknown tag consumes only its 21 bytes. Content that cannot be used (a rich text that is no
+// text, an embedded object whose storage is damaged, a clip that cannot be opened) is reported to
+// the diagnostics with its message; its object stays on the page, empty, and the reading goes on.
 void readObjectRecord(DocStream& s, TSurfaceT& page, const ObjectReadContext& ctx);
 
 }  // namespace vr

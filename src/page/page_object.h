@@ -45,6 +45,9 @@ public:
 
     // Screen drawing. Windowed objects get a canvas already translated to their bounds.
     virtual void paintOnPage(Canvas& canvas, const PaintContext& ctx) = 0;
+    // What a windowed object draws on the page around itself once it has painted (a rich-text
+    // frame's border), on the page's canvas in page coordinates.
+    virtual void paintAroundOnPage(Canvas& canvas, const PaintContext& ctx) { }
 
     // Printing with the driver's scale factors from page pixels to printer dots.
     virtual void printOnSheet(PrinterDevice& printer, double sx, double sy) = 0;

@@ -97,11 +97,14 @@ void TSurfaceT::Paint(Canvas& canvas, const PaintContext& pageCtx)
     // a control with a canvas of its own: it starts from a fresh drawing state, whatever the
     // lines left on the page's canvas (their not-xor pen is for the page's own drawing).
     for (PageObject* o : inZOrder(objects_, true)) {
-        CanvasSaver saver(canvas);
-        canvas.resetDrawingState();
-        canvas.translate(o->left, o->top);
-        canvas.clipTo(IRect{0, 0, o->width, o->height});
-        o->paintOnPage(canvas, ctx);
+        {
+            CanvasSaver saver(canvas);
+            canvas.resetDrawingState();
+            canvas.translate(o->left, o->top);
+            canvas.clipTo(IRect{0, 0, o->width, o->height});
+            o->paintOnPage(canvas, ctx);
+        }
+        o->paintAroundOnPage(canvas, ctx);
     }
 }
 

@@ -21,7 +21,7 @@ const std::map<std::string, vr::fuzz::Entry>& readers()
     static const std::map<std::string, vr::fuzz::Entry> table{
         {"bmp", vr::fuzz::bmp},   {"ico", vr::fuzz::ico},           {"gif", vr::fuzz::gif},
         {"jpeg", vr::fuzz::jpeg}, {"metafile", vr::fuzz::metafile}, {"document", vr::fuzz::document},
-        {"ole", vr::fuzz::ole},   {"book", vr::fuzz::book},
+        {"ole", vr::fuzz::ole},   {"book", vr::fuzz::book},         {"rtf", vr::fuzz::rtf},
     };
     return table;
 }

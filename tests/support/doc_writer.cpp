@@ -382,4 +382,47 @@ Bytes textLigneRecord(const TextLigneRec& r)
     return out;
 }
 
+Bytes boundsRecord(const std::string& left, const std::string& top, const std::string& width, const std::string& height)
+{
+    Bytes out;
+    for (const std::string* f : {&left, &top, &width, &height})
+        append(out, counted(*f, 4));
+    return out;
+}
+
+Bytes borderRecord(const BorderRec& b)
+{
+    Bytes out;
+    for (const std::string* f : {&b.left, &b.bottom, &b.right, &b.top, &b.width})
+        append(out, counted(*f, 1));
+    append(out, counted(b.color, 9));
+    return out;
+}
+
+Bytes richEditRecord(const Bytes& bounds, const BorderRec& border, const std::string& content,
+                     const std::string& sizeText)
+{
+    Bytes out = bounds;
+    append(out, borderRecord(border));
+    append(out, counted(sizeText.empty() ? std::to_string(content.size()) : sizeText, 6));
+    out.insert(out.end(), content.begin(), content.end());
+    return out;
+}
+
+Bytes tabeauRERecord(const Bytes& bounds, const std::string& columns, const std::string& rows,
+                     const std::vector<RichCellRec>& cells)
+{
+    Bytes out = bounds;
+    append(out, counted(columns, 3));
+    append(out, counted(rows, 3));
+    for (const RichCellRec& c : cells) {
+        append(out, boundsRecord(c.left, c.top, c.width, c.height));
+        if (!c.withSize)
+            continue;
+        append(out, counted(std::to_string(c.content.size()), 6));
+        out.insert(out.end(), c.content.begin(), c.content.end());
+    }
+    return out;
+}
+
 }  // namespace vrtest

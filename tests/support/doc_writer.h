@@ -142,4 +142,33 @@ struct TextLigneRec {
 };
 Bytes textLigneRecord(const TextLigneRec& r);
 
+// ---- Rich-text frames and rich-edit tables ----------------------------------------------------
+
+// The 20-byte bounds record: Left, Top, Width, Height as counted strings of 4.
+Bytes boundsRecord(const std::string& left, const std::string& top, const std::string& width,
+                   const std::string& height);
+
+// The 20-byte border record of rich-text frames: four side flags and the width (counted strings
+// of 1) and the colour (counted string of 9).
+struct BorderRec {
+    std::string left = "0", bottom = "0", right = "0", top = "0", width = "1", color = "0";
+};
+Bytes borderRecord(const BorderRec& b);
+
+// A "TDRICHEDIT" body: bounds, border, the content size (the content's length unless `sizeText`
+// is given) and the content.
+Bytes richEditRecord(const Bytes& bounds, const BorderRec& border, const std::string& content,
+                     const std::string& sizeText = "");
+
+// A cell of a "TabeauRE" table: its bounds (stored relative to the table), its content size and
+// content (none written when `withSize` is false).
+struct RichCellRec {
+    std::string left = "10", top = "10", width = "100", height = "40";
+    std::string content;
+    bool withSize = true;
+};
+// A "TabeauRE" body: bounds, the column and row counts (counted strings of 3) and the cells.
+Bytes tabeauRERecord(const Bytes& bounds, const std::string& columns, const std::string& rows,
+                     const std::vector<RichCellRec>& cells);
+
 }  // namespace vrtest

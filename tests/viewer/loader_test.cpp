@@ -127,15 +127,6 @@ TEST_F(ViewerTest, TagsMatchWholeAndUnknownTagsConsumeOnlyTheirBytes)
     EXPECT_EQ(dynamic_cast<const TLigne&>(*viewer.state.CurrentPage->objects()[0]).X1, 7);
 }
 
-TEST_F(ViewerTest, KindsNotReadableYetStopWithTheirName)
-{
-    const Bytes doc = VpgWriter().page("P1").line(LineRec()).object("TDRICHEDIT", Bytes(60, '0')).bytes();
-    EXPECT_EQ(open(write("rich.VPG", doc)), "Objects of kind TDRICHEDIT cannot be read yet");
-    EXPECT_EQ(viewer.state.PageCount, 1);
-    EXPECT_EQ(viewer.pages()[0]->objects().size(), 1u);
-    EXPECT_FALSE(viewer.pages()[0]->visible);
-}
-
 TEST_F(ViewerTest, PageTagNumbersAndTheOneCharacterTag)
 {
     EXPECT_EQ(open(pagesTagged({"P1", "P3", "P2"})), "");
@@ -360,4 +351,41 @@ TEST_F(ViewerTest, DamagedPicturesAreReportedAsWarningsAndLoadingGoesOn)
     EXPECT_EQ(warnings[1]["object"].toInt(), 1);
     EXPECT_TRUE(warnings[1]["what"].toString().startsWith("brush picture not decoded: "))
         << warnings[1]["what"].toString().toStdString();
+}
+
+TEST_F(ViewerTest, RichTextFramesAndTablesLoadAndUnloadableContentIsReportedNotFatal)
+{
+    // A frame whose content is no text, a line, a rich-edit table and a frame on page 1; page 2
+    // after them: everything is read, the failure is reported with its message.
+    std::vector<vrtest::RichCellRec> cells(2);
+    cells[0].content = "{\\rtf1 left}";
+    cells[1].left = "120";
+    cells[1].content = "";
+    const Bytes doc =
+        VpgWriter()
+            .page("P1")
+            .object(
+                "TDRICHEDIT",
+                vrtest::richEditRecord(vrtest::boundsRecord("10", "10", "200", "100"), {}, std::string("\0\1\2", 3)))
+            .line(LineRec(1, 2, 3, 4))
+            .object("TabeauRE",
+                    vrtest::tabeauRERecord(vrtest::boundsRecord("100", "300", "300", "100"), "2", "1", cells))
+            .object("TDRICHEDIT",
+                    vrtest::richEditRecord(vrtest::boundsRecord("10", "500", "200", "100"), {}, "{\\rtf1 ok}"))
+            .page("P2")
+            .line(LineRec())
+            .bytes();
+    EXPECT_EQ(open(write("rich.VPG", doc)), "");
+    EXPECT_EQ(viewer.state.PageCount, 2);
+    ASSERT_EQ(viewer.pages()[0]->objects().size(), 4u);
+    EXPECT_TRUE(viewer.pages()[0]->visible);
+    ASSERT_EQ(viewer.diagnostics.list().size(), 1u);
+    EXPECT_EQ(viewer.diagnostics.list()[0].what, "Erreur au chargement du flux");
+    EXPECT_EQ(viewer.diagnostics.list()[0].page, 1);
+    EXPECT_EQ(viewer.diagnostics.list()[0].object, 0);
+    const std::string json = vr::dumpDocument(viewer, std::nullopt);
+    EXPECT_NE(json.find("\"kind\": \"TTabeauRE\""), std::string::npos) << json;
+    EXPECT_NE(json.find("\"Text\": \"left\\n\""), std::string::npos) << json;
+    EXPECT_NE(json.find("\"Text\": \"ok\\n\""), std::string::npos) << json;
+    EXPECT_NE(json.find("\"what\": \"Erreur au chargement du flux\""), std::string::npos) << json;
 }

@@ -4,6 +4,7 @@
 // documents were made on.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +13,8 @@
 
 #include "core/color.h"
 #include "gfx/fonts/font_spec.h"
+
+class QPainter;
 
 namespace vr {
 
@@ -185,6 +188,12 @@ public:
     // A fresh drawing state (pen, brush, font and background as a new canvas has them) that keeps
     // the origin and the clip: what a windowed control starts its painting with.
     void resetDrawingState();
+
+    // The one way past the GDI-like calls, for rich text: Qt's text engine draws with `paint`'s
+    // painter straight onto this canvas's pixels, its origin at the canvas's origin and its clip
+    // the canvas's clip narrowed to `area` (current origin's coordinates). The canvas's own state
+    // is left as it was. A canvas without pixels only notes the call.
+    virtual void paintWithQt(const IRect& area, const std::function<void(QPainter&)>& paint) = 0;
 
 protected:
     // The whole device is the first clip.

@@ -536,4 +536,20 @@ void RasterCanvas::setPixel(int x, int y, Color c)
     mixPixel(devX(x), devY(y), toArgb(c), pen.mode);
 }
 
+void RasterCanvas::paintWithQt(const IRect& area, const std::function<void(QPainter&)>& paint)
+{
+    const IRect& c = state().clip;
+    const int64_t l = clampTo(devX(area.left), c.left, c.right);
+    const int64_t t = clampTo(devY(area.top), c.top, c.bottom);
+    const int64_t r = std::max(l, std::min<int64_t>(c.right, devX(area.right)));
+    const int64_t b = std::max(t, std::min<int64_t>(c.bottom, devY(area.bottom)));
+    if (r <= l || b <= t)
+        return;
+    QPainter painter(&image_);
+    painter.setClipRect(
+        QRect(static_cast<int>(l), static_cast<int>(t), static_cast<int>(r - l), static_cast<int>(b - t)));
+    painter.translate(static_cast<qreal>(state().originX), static_cast<qreal>(state().originY));
+    paint(painter);
+}
+
 }  // namespace vr

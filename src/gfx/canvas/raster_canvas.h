@@ -51,6 +51,7 @@ public:
     TextMetrics textMetrics() override;
     Color pixel(int x, int y) const override;
     void setPixel(int x, int y, Color c) override;
+    void paintWithQt(const IRect& area, const std::function<void(QPainter&)>& paint) override;
 
 protected:
     void drawSegment(int x0, int y0, int x1, int y1) override;

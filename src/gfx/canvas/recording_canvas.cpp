@@ -271,4 +271,9 @@ void RecordingCanvas::translated(int dx, int dy)
     record("translate " + point(dx, dy));
 }
 
+void RecordingCanvas::paintWithQt(const IRect& area, const std::function<void(QPainter&)>&)
+{
+    record("qtpaint " + rect(area));
+}
+
 }  // namespace vr

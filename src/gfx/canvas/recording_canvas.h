@@ -34,6 +34,7 @@ public:
     TextMetrics textMetrics() override;
     Color pixel(int x, int y) const override;
     void setPixel(int x, int y, Color c) override;
+    void paintWithQt(const IRect& area, const std::function<void(QPainter&)>& paint) override;
 
     // One line per call, coordinates with the current origin applied, colours as #rrggbb:
     //   line X0,Y0 -> X1,Y1 pen=#rrggbb wW STYLE MODE
@@ -50,6 +51,7 @@ public:
     //   setpixel X,Y #rrggbb
     //   save | restore | translate DX,DY | clip L,T,R,B
     //   restore unbalanced   (a restore with nothing saved: a fault of the painting code)
+    //   qtpaint L,T,R,B   (rich text drawn by Qt's text engine in that area; not drawn here)
     // MODE is copy, notxor or r2_N (the mix mode's number). Lines that draw filled shapes end
     // with " winding" under the winding fill mode, and lines that can show a background (styled
     // pens, hatches, text) with " opaque=#rrggbb" under the opaque background mode. Brushes
