@@ -10,6 +10,10 @@ packages=(
   poppler-utils                       # pdfinfo and pdftoppm, to check the PDFs printing writes
   libgtest-dev libbenchmark-dev       # tests and benchmarks
   fontconfig fonts-dejavu-core        # a known font for the window and test rendering
+  fonts-liberation2                   # metric twins of Arial, Times New Roman, Courier New
+  fonts-crosextra-carlito fonts-crosextra-caladea  # metric twins of Calibri and Cambria
+  fonts-symbola                       # symbol-font characters (arrows, dingbats, pictographs)
+  fonts-droid-fallback                # CJK characters of Japanese and Chinese metafile text
   xvfb xauth                          # a virtual display for window runs without one
 )
 missing=()
