@@ -9,7 +9,7 @@ packages=(
   libjpeg-turbo-progs                 # djpeg, the reference the JPEG tests compare with
   poppler-utils                       # pdfinfo and pdftoppm, to check the PDFs printing writes
   libgtest-dev libbenchmark-dev       # tests and benchmarks
-  fontconfig fonts-dejavu-core        # a known font for the window and test rendering
+  fontconfig libfontconfig-dev fonts-dejavu-core        # a known font for the window and test rendering
   fonts-liberation2                   # metric twins of Arial, Times New Roman, Courier New
   fonts-crosextra-carlito fonts-crosextra-caladea  # metric twins of Calibri and Cambria
   fonts-symbola                       # symbol-font characters (arrows, dingbats, pictographs)

@@ -49,6 +49,8 @@ public:
     void textOut(int x, int y, const std::string& bytes) override;
     int textWidth(const std::string& bytes) override;
     TextMetrics textMetrics() override;
+    void drawTextRun(double x, double y, const TextRun& run) override;
+    TextRunMeasure measureTextRun(const TextRun& run) override;
     Color pixel(int x, int y) const override;
     void setPixel(int x, int y, Color c) override;
 
@@ -98,6 +100,14 @@ private:
     // The current font's glyphs and measures (text is described in glyph_text.h).
     const ByteFont& byteFont();
     const IRect& clip() const { return state().clip; }
+    // Whether the clip region (when there is one) holds a device pixel inside the clip rectangle.
+    bool inRegion(int64_t x, int64_t y) const
+    {
+        const auto& r = state().clipRegion;
+        return !r || r->contains(x, y);
+    }
+    // A painter on the image with the clip (rectangle and region), antialiasing off.
+    void preparePainter(QPainter& p) const;
 
     QImage& image_;
     int dpi_;

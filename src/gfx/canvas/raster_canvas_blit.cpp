@@ -94,6 +94,8 @@ void RasterCanvas::stretchBlt(const IRect& dest, const QImage& source, const IRe
         }
         for (int64_t x = x0; x < x1; ++x) {
             uint32_t s = 0;
+            if (!inRegion(x, y))
+                continue;
             if (srcLine) {
                 const int col = columns[static_cast<size_t>(x - x0)];
                 if (col < 0)

@@ -32,6 +32,8 @@ public:
     void textOut(int x, int y, const std::string& bytes) override;
     int textWidth(const std::string& bytes) override;
     TextMetrics textMetrics() override;
+    void drawTextRun(double x, double y, const TextRun& run) override;
+    TextRunMeasure measureTextRun(const TextRun& run) override;
     Color pixel(int x, int y) const override;
     void setPixel(int x, int y, Color c) override;
 
@@ -47,8 +49,13 @@ public:
     //   fillrect L,T,R,B #rrggbb
     //   text X,Y font=FACE/POINTS/STYLEBITS #rrggbb "bytes"   (", \ and bytes outside
     //        printable ASCII written as \", \\ and \xHH)
+    //   textrun X,Y font=FACE/HEIGHT/WIDTH/WEIGHT[/ius] #rrggbb "utf-8 text" [esc=E] [orient=O]
+    //        [glyphs] [dx=A,B,...]   (Unicode text: X,Y the baseline's left end rounded to
+    //        whole pixels; i, u, s for italic, underline, strike-out; "glyphs" when the text
+    //        holds glyph indexes, written as \uHHHH; text quoted as above, non-ASCII as UTF-8)
     //   setpixel X,Y #rrggbb
     //   save | restore | translate DX,DY | clip L,T,R,B
+    //   clipregion L,T,R,B L,T,R,B ...   (the rectangles of a clip region, origin applied)
     //   restore unbalanced   (a restore with nothing saved: a fault of the painting code)
     // MODE is copy, notxor or r2_N (the mix mode's number). Lines that draw filled shapes end
     // with " winding" under the winding fill mode, and lines that can show a background (styled
@@ -65,6 +72,7 @@ protected:
     void stateRestored(bool balanced) override { record(balanced ? "restore" : "restore unbalanced"); }
     void translated(int dx, int dy) override;
     void clipped(const IRect& r) override { record("clip " + rect(r)); }
+    void regionClipped(const QRegion& r) override;
 
 private:
     std::string penText() const;
