@@ -196,6 +196,11 @@ public:
     // combined with the destination (and the brush, for pattern operations) by a ternary raster
     // operation. A negative dest or source width or height mirrors the copy.
     virtual void stretchBlt(const IRect& dest, const QImage& source, const IRect& sourceRect, uint32_t rasterOp) = 0;
+    // GDI AlphaBlend: the source rectangle stretched onto dest and blended over the destination
+    // with the constant alpha (0..255) and, when perPixelAlpha, the source's own alpha
+    // (premultiplied, as the platform's 32-bit bitmaps hold it).
+    virtual void alphaBlend(const IRect& dest, const QImage& source, const IRect& sourceRect, int constantAlpha,
+                            bool perPixelAlpha) = 0;
     // GDI PatBlt: the brush combined with the destination by a raster operation.
     virtual void patBlt(const IRect& r, uint32_t rasterOp) = 0;
     // Text in the current font, top-left at (x, y); bytes are 8-bit codes.

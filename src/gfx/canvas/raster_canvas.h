@@ -46,6 +46,8 @@ public:
     void chord(const IRect& r, IPoint start, IPoint end) override;
     void stretchBlt(const IRect& dest, const QImage& source, const IRect& sourceRect, uint32_t rasterOp) override;
     void patBlt(const IRect& r, uint32_t rasterOp) override;
+    void alphaBlend(const IRect& dest, const QImage& source, const IRect& sourceRect, int constantAlpha,
+                    bool perPixelAlpha) override;
     void textOut(int x, int y, const std::string& bytes) override;
     int textWidth(const std::string& bytes) override;
     TextMetrics textMetrics() override;

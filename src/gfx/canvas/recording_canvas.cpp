@@ -222,6 +222,15 @@ void RecordingCanvas::patBlt(const IRect& r, uint32_t rasterOp)
     record("patblt " + rect(r) + " " + ropText(rasterOp) + " " + brushText());
 }
 
+void RecordingCanvas::alphaBlend(const IRect& dest, const QImage& source, const IRect& sourceRect, int constantAlpha,
+                                 bool perPixelAlpha)
+{
+    record("alphablend " + rect(dest) + " from " + std::to_string(source.width()) + "x" +
+           std::to_string(source.height()) + " " + point(sourceRect.left, sourceRect.top) + "," +
+           point(sourceRect.right, sourceRect.bottom) + " alpha=" + std::to_string(constantAlpha) +
+           (perPixelAlpha ? " perpixel" : ""));
+}
+
 void RecordingCanvas::fillRect(const IRect& r, Color c)
 {
     record("fillrect " + point(devX(r.left), devY(r.top)) + "," + point(devX(r.right), devY(r.bottom)) + " " +

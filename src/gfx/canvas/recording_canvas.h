@@ -29,6 +29,8 @@ public:
     void chord(const IRect& r, IPoint start, IPoint end) override;
     void stretchBlt(const IRect& dest, const QImage& source, const IRect& sourceRect, uint32_t rasterOp) override;
     void patBlt(const IRect& r, uint32_t rasterOp) override;
+    void alphaBlend(const IRect& dest, const QImage& source, const IRect& sourceRect, int constantAlpha,
+                    bool perPixelAlpha) override;
     void textOut(int x, int y, const std::string& bytes) override;
     int textWidth(const std::string& bytes) override;
     TextMetrics textMetrics() override;
@@ -46,6 +48,7 @@ public:
     //   arc|pie|chord L,T,R,B X,Y X,Y PEN [BRUSH]   (start and end points)
     //   stretchblt L,T,R,B from WxH L,T,R,B rop=00cc0020 [BRUSH]
     //   patblt L,T,R,B rop=00f00021 BRUSH
+    //   alphablend L,T,R,B from WxH L,T,R,B alpha=A [perpixel]
     //   fillrect L,T,R,B #rrggbb
     //   text X,Y font=FACE/POINTS/STYLEBITS #rrggbb "bytes"   (", \ and bytes outside
     //        printable ASCII written as \", \\ and \xHH)

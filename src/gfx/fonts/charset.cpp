@@ -253,6 +253,30 @@ std::u16string decodeFontText(int cs, std::string_view face, const uint8_t* data
     return out;
 }
 
+size_t firstCharacterBytes(int cs, const uint8_t* data, size_t size)
+{
+    if (size == 0)
+        return 0;
+    const uint8_t b = data[0];
+    bool lead = false;
+    switch (codePageOfCharset(cs)) {
+    case 932:
+        lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+        break;
+    case 936:
+    case 949:
+    case 950:
+        lead = b >= 0x81 && b <= 0xFE;
+        break;
+    case 1361:
+        lead = (b >= 0x84 && b <= 0xD3) || (b >= 0xD8 && b <= 0xDE) || (b >= 0xE0 && b <= 0xF9);
+        break;
+    default:
+        break;
+    }
+    return lead && size >= 2 ? 2 : 1;
+}
+
 std::u16string mapSymbolText(std::string_view face, std::u16string_view text)
 {
     const SymbolTable table = symbolTableOf(face);

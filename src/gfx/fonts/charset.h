@@ -36,6 +36,10 @@ std::u16string decodeFontText(int charset, std::string_view face, const uint8_t*
 // table; other characters stay.
 std::u16string mapSymbolText(std::string_view face, std::u16string_view text);
 
+// How many bytes the first character of a text in that charset takes: 2 for the lead byte of a
+// double-byte code page followed by its trail, else 1 (0 for no bytes).
+size_t firstCharacterBytes(int charset, const uint8_t* data, size_t size);
+
 // Appends a code point as UTF-16.
 void appendUtf16(std::u16string& out, char32_t c);
 

@@ -18,6 +18,13 @@ struct FontSpec {
     bool operator==(const FontSpec&) const = default;
 };
 
+// The suite's own 8-bit faces ("QV_Hazel", …): their text is drawn byte by byte by glyph index.
+inline bool isSuiteFace(const std::string& face)
+{
+    return face.size() >= 3 && (face[0] == 'Q' || face[0] == 'q') && (face[1] == 'V' || face[1] == 'v') &&
+        face[2] == '_';
+}
+
 // Unicode text as other programs' pictures give it (metafile text): a logical font matched
 // through the system's font configuration, not one of the suite's 8-bit faces.
 struct TextFont {
