@@ -40,7 +40,7 @@ std::optional<Metafile> Metafile::parse(Kind kind, std::vector<uint8_t> bytes)
             const double inch = r.u16(14) != 0 ? r.u16(14) : 1440;
             m.width_ = pixels((rr - l) * 96 / inch);
             m.height_ = pixels((b - t) * 96 / inch);
-            off = 22;
+            off = mf::wmfHeaderOffset(bytes);
         }
         const uint16_t type = r.u16(off), headerWords = r.u16(off + 2);
         if (r.shortRead() || !r.has(off, 18) || (type != 1 && type != 2) || headerWords != 9)

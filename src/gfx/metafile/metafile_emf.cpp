@@ -816,7 +816,10 @@ bool EmfPlayer::record(uint32_t type, const Record& r)
         // A monochrome brush, or a 1-bit pattern given with palette indexes, has no colours of
         // its own: it takes the text and background colours.
         QImage image;
-        if (type == kCreateMonoBrush || r.u32(12) == 1)
+        const size_t offBmi = r.u32(16), cbBmi = r.u32(20);
+        const bool blackAndWhite = cbBmi >= 48 && r.has(offBmi, 48) && r.u16(offBmi + 14) == 1 &&
+            (r.u32(offBmi + 40) & 0xFFFFFF) == 0 && (r.u32(offBmi + 44) & 0xFFFFFF) == 0xFFFFFF;
+        if (type == kCreateMonoBrush || r.u32(12) == 1 || blackAndWhite)
             image = monoDib(r, r.u32(16), r.u32(20), r.u32(24), r.u32(28));
         o.monoPattern = !image.isNull();
         if (image.isNull())

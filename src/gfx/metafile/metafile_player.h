@@ -254,6 +254,9 @@ QImage decodeDibQuietly(const uint8_t* data, size_t size);
 // The DIB's height sign: true for bottom-up rows (the usual).
 bool dibBottomUp(const uint8_t* data, size_t size);
 
+// Where a WMF's own header starts: after the placeable header (22 bytes, or 24 where a writer
+// left two bytes of padding after it), else at 0.
+size_t wmfHeaderOffset(const std::vector<uint8_t>& bytes);
 void playWmf(const std::vector<uint8_t>& bytes, Canvas& canvas, const IRect& dest, Diagnostics* d, int depth);
 // The frame of a WMF in its own units: the placeable header's bounds, else the first window
 // origin and extent, else the bounds of what its records draw; false when there is none.

@@ -143,14 +143,30 @@ QImage monoDib(const Record& r, size_t off, size_t entryBytes)
     return im;
 }
 
+bool isDibHeader(uint32_t size)
+{
+    return size == 12 || size == 40 || size == 52 || size == 56 || size == 64 || size == 108 || size == 124;
+}
+
+// Whether a DIB at `off` is 1-bit with black (index 0) and white (index 1) as its colours.
+bool blackAndWhiteDib(const Record& r, size_t off)
+{
+    const uint32_t header = r.u32(off);
+    if (header < 40 || r.u16(off + 14) != 1)
+        return false;
+    const uint32_t c0 = r.u32(off + header) & 0xFFFFFF, c1 = r.u32(off + header + 4) & 0xFFFFFF;
+    return !r.shortRead() && c0 == 0 && c1 == 0xFFFFFF;
+}
+
 // A REGION object of CREATEREGION (at `off`): its scans of left-right pairs; empty when the
 // counts do not fit.
 std::optional<QRegion> wmfRegion(const Record& r, size_t off)
 {
-    const int scans = r.i16(off + 14);
+    // Next in chain, object type, object count, region size, scan count, largest scan, bounds.
+    const int scans = r.i16(off + 10);
     if (r.shortRead() || scans < 0)
         return std::nullopt;
-    size_t at = off + 26;
+    size_t at = off + 22;
     std::vector<QRect> rects;
     for (int k = 0; k < scans; ++k) {
         const size_t count = r.u16(at);
@@ -592,13 +608,15 @@ bool WmfPlayer::record(uint16_t fn, const Record& r)
         if (fn == kCreatePatternBrush) {
             image = bitmap16(r, 6);
             o.monoPattern = (r.u16(15) & 0xFF) == 1;
-        } else if (r.u16(6) == 3) {  // a device-dependent bitmap
+        } else if (r.u16(6) == 3 && !isDibHeader(r.u32(10))) {  // a device-dependent bitmap
             image = bitmap16(r, 10);
             o.monoPattern = (r.u16(19) & 0xFF) == 1;
         } else if (r.size() > 10) {
-            // A 1-bit DIB given with palette indexes has no colours of its own.
-            if (r.u16(8) == 1)
-                image = monoDib(r, 10, 2);
+            // A 1-bit DIB given with palette indexes, or with black and white as its colours, has
+            // no colours of its own: it takes the text and background colours.
+            const uint16_t usage = r.u16(8);
+            if (usage == 1 || blackAndWhiteDib(r, 10))
+                image = monoDib(r, 10, usage == 1 ? 2 : 4);
             o.monoPattern = !image.isNull();
             if (image.isNull())
                 image = decodeDibQuietly(r.data() + 10, r.size() - 10);
@@ -668,7 +686,7 @@ namespace {
 template <typename F> void forEachRecord(const std::vector<uint8_t>& bytes, F f, Diagnostics* d = nullptr)
 {
     const Record file(bytes.data(), bytes.size());
-    size_t off = file.u32(0) == 0x9AC6CDD7u ? 22 : 0;
+    size_t off = wmfHeaderOffset(bytes);
     off += std::max<size_t>(file.u16(off + 2), 9) * 2;
     while (file.has(off, 6)) {
         const size_t words = file.u32(off);
@@ -731,6 +749,15 @@ struct Box {
 };
 
 }  // namespace
+
+size_t wmfHeaderOffset(const std::vector<uint8_t>& bytes)
+{
+    const Record file(bytes.data(), bytes.size());
+    if (file.u32(0) != 0x9AC6CDD7u)
+        return 0;
+    auto header = [&](size_t at) { return (file.u16(at) == 1 || file.u16(at) == 2) && file.u16(at + 2) == 9; };
+    return !header(22) && header(24) ? 24 : 22;
+}
 
 bool wmfFrame(const std::vector<uint8_t>& bytes, double& l, double& t, double& w, double& h, bool& fromBounds)
 {
