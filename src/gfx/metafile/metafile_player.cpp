@@ -4,7 +4,6 @@
 #include <atomic>
 #include <numbers>
 
-#include <QBitmap>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygon>
@@ -840,14 +839,29 @@ void Player::clipPath(int mode)
         const QRect box =
             pp.boundingRect().toAlignedRect() & QRect(dest_.left, dest_.top, dest_.width(), dest_.height());
         if (!box.isEmpty()) {
-            QImage m(box.size(), QImage::Format_Mono);
+            QImage m(box.size(), QImage::Format_Grayscale8);
             m.fill(0);
             QPainter p(&m);
             p.setRenderHint(QPainter::Antialiasing, false);
             p.translate(-box.left(), -box.top());
-            p.fillPath(pp, Qt::color1);
+            p.fillPath(pp, Qt::white);
             p.end();
-            r = QRegion(QBitmap::fromImage(m)).translated(box.topLeft());
+            // The covered pixels row by row, in bands as regions keep them.
+            std::vector<QRect> rects;
+            for (int y = 0; y < m.height(); ++y) {
+                const uchar* line = m.constScanLine(y);
+                for (int x = 0; x < m.width();) {
+                    if (line[x] == 0) {
+                        ++x;
+                        continue;
+                    }
+                    const int start = x;
+                    while (x < m.width() && line[x] != 0)
+                        ++x;
+                    rects.emplace_back(box.left() + start, box.top() + y, x - start, 1);
+                }
+            }
+            r.setRects(rects.data(), static_cast<int>(rects.size()));
         }
     }
     combineClip(r, mode);
