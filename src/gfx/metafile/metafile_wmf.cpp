@@ -85,12 +85,13 @@ enum : uint16_t {
     kCreateRegion = 0x06FF,
 };
 
-// An old-style device-dependent bitmap (monochrome or 24/32-bit), or null.
-QImage bitmap16(const Record& r, size_t off)
+// An old-style device-dependent bitmap (monochrome or 24/32-bit), or null: its header at `off`,
+// its bits right after the header's first ten bytes or at `bitsAt` when given.
+QImage bitmap16(const Record& r, size_t off, size_t bitsAt = 0)
 {
     const int w = r.i16(off + 2), h = r.i16(off + 4), stride = r.u16(off + 6);
     const int planes = r.u16(off + 8) & 0xFF, bpp = r.u16(off + 9) & 0xFF;
-    const size_t bits = off + 10;
+    const size_t bits = bitsAt != 0 ? bitsAt : off + 10;
     if (r.shortRead() || w <= 0 || h <= 0 || planes != 1 || (bpp != 1 && bpp != 24 && bpp != 32))
         return QImage();
     if (static_cast<int64_t>(stride) * 8 < static_cast<int64_t>(w) * bpp ||
@@ -606,7 +607,8 @@ bool WmfPlayer::record(uint16_t fn, const Record& r)
         o.type = GdiObject::Type::Brush;
         QImage image;
         if (fn == kCreatePatternBrush) {
-            image = bitmap16(r, 6);
+            // The bitmap's 14-byte header and 18 reserved bytes precede the bits.
+            image = bitmap16(r, 6, 38);
             o.monoPattern = (r.u16(15) & 0xFF) == 1;
         } else if (r.u16(6) == 3 && !isDibHeader(r.u32(10))) {  // a device-dependent bitmap
             image = bitmap16(r, 10);
