@@ -490,10 +490,10 @@ void EmfPlusPlayer::play(uint16_t type, uint16_t flags, const Record& r, int64_t
             at += 16;
             if (rr.shortRead())
                 return std::nullopt;
-            QPolygon poly;
+            QPolygonF poly;
             for (const IPoint& pt : ipoints(box(q)))
-                poly << QPoint(pt.x, pt.y);
-            return QRegion(poly) & whole;
+                poly << QPointF(pt.x, pt.y);
+            return polygonRegion(poly, whole.boundingRect());
         }
         case 0x10000001: {  // path
             const size_t len = rr.u32(at);
@@ -503,10 +503,10 @@ void EmfPlusPlayer::play(uint16_t type, uint16_t flags, const Record& r, int64_t
             at += 4 + len;
             QRegion out;
             for (const PlusFigure& f : figures) {
-                QPolygon poly;
+                QPolygonF poly;
                 for (const IPoint& pt : ipoints(f.pts))
-                    poly << QPoint(pt.x, pt.y);
-                out ^= QRegion(poly);
+                    poly << QPointF(pt.x, pt.y);
+                out ^= polygonRegion(poly, whole.boundingRect());
             }
             return out & whole;
         }
@@ -1109,28 +1109,25 @@ void EmfPlusPlayer::play(uint16_t type, uint16_t flags, const Record& r, int64_t
         const std::array<double, 4> q{r.f32(0), r.f32(4), r.f32(8), r.f32(12)};
         if (r.shortRead())
             return damaged("clip rectangle");
-        QPolygon poly;
+        QPolygonF poly;
         for (const IPoint& pt : ipoints(box(q)))
-            poly << QPoint(pt.x, pt.y);
-        setClip(QRegion(poly), (flags >> 8) & 0xF);
+            poly << QPointF(pt.x, pt.y);
+        const IRect& d = p_.dest();
+        setClip(polygonRegion(poly, QRect(d.left, d.top, d.width(), d.height())), (flags >> 8) & 0xF);
         break;
     }
     case kSetClipPath: {
         const PlusObject* path = object(flags & 0xFF, 3);
         if (!path)
             break;
-        QPainterPath pp;
-        pp.setFillRule(Qt::OddEvenFill);
+        const IRect& d = p_.dest();
+        QRegion region;
         for (const PlusFigure& f : path->path) {
             QPolygonF poly;
             for (const IPoint& pt : ipoints(f.pts))
                 poly << QPointF(pt.x, pt.y);
-            pp.addPolygon(poly);
-            pp.closeSubpath();
+            region ^= polygonRegion(poly, QRect(d.left, d.top, d.width(), d.height()));
         }
-        QRegion region;
-        for (const QPolygonF& poly : pp.toFillPolygons())
-            region ^= QRegion(poly.toPolygon());
         setClip(region, (flags >> 8) & 0xF);
         break;
     }

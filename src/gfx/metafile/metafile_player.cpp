@@ -131,16 +131,19 @@ DPoint Player::mapDevice(double x, double y) const
 
 QRegion Player::mapRegion(const QRegion& r, bool device) const
 {
-    QRegion out;
+    // Only the part within the destination counts (clips are cut to it anyway).
+    auto cx = [&](double v) { return std::clamp(toCanvas(v), dest_.left - 1, dest_.right + 1); };
+    auto cy = [&](double v) { return std::clamp(toCanvas(v), dest_.top - 1, dest_.bottom + 1); };
+    std::vector<QRect> rects;
     for (const QRect& q : r) {
         const double l = q.left(), t = q.top(), rr = q.right() + 1.0, b = q.bottom() + 1.0;
         const DPoint a = device ? mapDevice(l, t) : map(l, t), z = device ? mapDevice(rr, b) : map(rr, b);
-        const int x0 = toCanvas(std::min(a.x, z.x)), x1 = toCanvas(std::max(a.x, z.x));
-        const int y0 = toCanvas(std::min(a.y, z.y)), y1 = toCanvas(std::max(a.y, z.y));
+        const int x0 = cx(std::min(a.x, z.x)), x1 = cx(std::max(a.x, z.x));
+        const int y0 = cy(std::min(a.y, z.y)), y1 = cy(std::max(a.y, z.y));
         if (x1 > x0 && y1 > y0)
-            out += QRect(x0, y0, x1 - x0, y1 - y0);
+            rects.emplace_back(x0, y0, x1 - x0, y1 - y0);
     }
-    return out;
+    return unionOf(std::move(rects));
 }
 
 IPoint Player::mapI(double x, double y) const
@@ -202,21 +205,25 @@ void Player::restoreDc(int which)
 }
 
 namespace {
-QRegion rectRegion(IPoint a, IPoint z)
+QRegion rectRegion(IPoint a, IPoint z, const IRect& dest)
 {
-    const int l = std::min(a.x, z.x), t = std::min(a.y, z.y), r = std::max(a.x, z.x), b = std::max(a.y, z.y);
+    // Cut to the destination first: the width of a far rectangle would not fit an int.
+    const int l = std::clamp(std::min(a.x, z.x), dest.left - 1, dest.right + 1);
+    const int r = std::clamp(std::max(a.x, z.x), dest.left - 1, dest.right + 1);
+    const int t = std::clamp(std::min(a.y, z.y), dest.top - 1, dest.bottom + 1);
+    const int b = std::clamp(std::max(a.y, z.y), dest.top - 1, dest.bottom + 1);
     return r > l && b > t ? QRegion(l, t, r - l, b - t) : QRegion();
 }
 }  // namespace
 
 void Player::intersectClip(double l, double t, double r, double b)
 {
-    combineClip(rectRegion(mapI(l, t), mapI(r, b)), 1);
+    combineClip(rectRegion(mapI(l, t), mapI(r, b), dest_), 1);
 }
 
 void Player::excludeClip(double l, double t, double r, double b)
 {
-    combineClip(rectRegion(mapI(l, t), mapI(r, b)), 4);
+    combineClip(rectRegion(mapI(l, t), mapI(r, b), dest_), 4);
 }
 
 void Player::combineClip(const std::optional<QRegion>& r, int mode)
@@ -923,6 +930,68 @@ void Player::drawPath(bool fill, bool stroke)
     }
 }
 
+QRegion polygonRegion(const QPolygonF& polygon, const QRect& box, Qt::FillRule rule)
+{
+    // Sutherland-Hodgman against the box grown by a pixel, so that the region's scan stays
+    // within it however far the points lie.
+    const double l = box.left() - 1.0, t = box.top() - 1.0, r = box.right() + 2.0, b = box.bottom() + 2.0;
+    QPolygonF poly = polygon;
+    for (int side = 0; side < 4 && !poly.isEmpty(); ++side) {
+        auto inside = [&](const QPointF& p) {
+            switch (side) {
+            case 0:
+                return p.x() >= l;
+            case 1:
+                return p.x() <= r;
+            case 2:
+                return p.y() >= t;
+            default:
+                return p.y() <= b;
+            }
+        };
+        auto cut = [&](const QPointF& p, const QPointF& q) {
+            const double edge = side == 0 ? l : side == 1 ? r : side == 2 ? t : b;
+            const double u = side < 2 ? (edge - p.x()) / (q.x() - p.x()) : (edge - p.y()) / (q.y() - p.y());
+            return p + (q - p) * u;
+        };
+        QPolygonF out;
+        for (qsizetype k = 0; k < poly.size(); ++k) {
+            const QPointF& cur = poly[k];
+            const QPointF& prev = poly[(k + poly.size() - 1) % poly.size()];
+            if (inside(cur)) {
+                if (!inside(prev))
+                    out << cut(prev, cur);
+                out << cur;
+            } else if (inside(prev)) {
+                out << cut(prev, cur);
+            }
+        }
+        poly = out;
+    }
+    if (poly.size() < 3)
+        return QRegion();
+    return QRegion(poly.toPolygon(), rule) & box;
+}
+
+QRegion unionOf(std::vector<QRect> rects)
+{
+    // Pairwise merging keeps the cost near n log n for regions of many rectangles given in any
+    // order.
+    std::vector<QRegion> parts;
+    parts.reserve(rects.size());
+    for (const QRect& q : rects)
+        if (!q.isEmpty())
+            parts.emplace_back(q);
+    while (parts.size() > 1) {
+        std::vector<QRegion> next;
+        next.reserve(parts.size() / 2 + 1);
+        for (size_t k = 0; k < parts.size(); k += 2)
+            next.push_back(k + 1 < parts.size() ? parts[k].united(parts[k + 1]) : parts[k]);
+        parts.swap(next);
+    }
+    return parts.empty() ? QRegion() : parts[0];
+}
+
 std::optional<QRegion> rgnData(const Record& r, size_t off, size_t size)
 {
     // RGNDATAHEADER: size 32, type 1, count, region size, bounds; then count rectangles.
@@ -931,7 +1000,6 @@ std::optional<QRegion> rgnData(const Record& r, size_t off, size_t size)
     const size_t count = r.u32(off + 8);
     if (count > (size - 32) / 16)
         return std::nullopt;
-    QRegion out;
     std::vector<QRect> rects;
     rects.reserve(count);
     for (size_t k = 0; k < count; ++k) {
@@ -942,8 +1010,7 @@ std::optional<QRegion> rgnData(const Record& r, size_t off, size_t size)
             rects.emplace_back(static_cast<int>(l), static_cast<int>(t), static_cast<int>(rr - l),
                                static_cast<int>(b - t));
     }
-    out.setRects(rects.data(), static_cast<int>(rects.size()));
-    return out;
+    return unionOf(std::move(rects));
 }
 
 void flattenBezier(DPoint p0, DPoint p1, DPoint p2, DPoint p3, std::vector<DPoint>& out)

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include <QImage>
+#include <QPolygonF>
 #include <QRegion>
 
 #include "core/diagnostics.h"
@@ -243,6 +244,10 @@ private:
 // A new identity for a clip that changed.
 uint64_t nextClipId();
 
+// The pixels of a polygon (canvas coordinates) within a box, however far its points lie.
+QRegion polygonRegion(const QPolygonF& polygon, const QRect& box, Qt::FillRule rule = Qt::OddEvenFill);
+// The union of rectangles given in any order.
+QRegion unionOf(std::vector<QRect> rects);
 // A region of a RGNDATA structure (header and rectangles), or nullopt when it does not fit.
 std::optional<QRegion> rgnData(const Record& r, size_t off, size_t size);
 

@@ -181,10 +181,7 @@ std::optional<QRegion> wmfRegion(const Record& r, size_t off)
         }
         at += 6 + count * 2 + 2;
     }
-    QRegion region;
-    for (const QRect& q : rects)
-        region += q;
-    return region;
+    return unionOf(std::move(rects));
 }
 
 class WmfPlayer {
