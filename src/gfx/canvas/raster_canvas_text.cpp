@@ -116,6 +116,8 @@ void RasterCanvas::drawTextRun(double x, double y, const TextRun& run)
         return;
     const auto f = TextFontCache::shared().get(run.font);
     const double ox = static_cast<double>(devX(0)) + x, oy = static_cast<double>(devY(0)) + y;
+    if (!std::isfinite(ox) || !std::isfinite(oy))
+        return;
     // Far-off runs cannot reach the clip.
     const double reach = (static_cast<double>(run.text.size()) + 4) * (f->emPx + 2) * std::max(1.0, f->xScale) +
         std::accumulate(run.advances.begin(), run.advances.end(), 0.0, [](double a, int b) { return a + std::abs(b); });

@@ -610,10 +610,10 @@ void EmfPlusPlayer::play(uint16_t type, uint16_t flags, const Record& r, int64_t
         const double t = std::min({c0.y, c1.y, c2.y, c1.y + c2.y - c0.y}),
                      b = std::max({c0.y, c1.y, c2.y, c1.y + c2.y - c0.y});
         const IRect& clip = p_.dest();
-        const int il = std::max(static_cast<int>(std::floor(std::max(l, -1e9))), clip.left),
-                  ir = std::min(static_cast<int>(std::ceil(std::min(rr, 1e9))), clip.right);
-        const int it = std::max(static_cast<int>(std::floor(std::max(t, -1e9))), clip.top),
-                  ib = std::min(static_cast<int>(std::ceil(std::min(b, 1e9))), clip.bottom);
+        const int il = std::max(roundedInt(l - 0.5, -1e9, 1e9), clip.left),
+                  ir = std::min(roundedInt(rr + 0.5, -1e9, 1e9), clip.right);
+        const int it = std::max(roundedInt(t - 0.5, -1e9, 1e9), clip.top),
+                  ib = std::min(roundedInt(b + 0.5, -1e9, 1e9), clip.bottom);
         if (il >= ir || it >= ib || srcRect.width() <= 0 || srcRect.height() <= 0)
             return;
         QImage out(ir - il, ib - it, QImage::Format_ARGB32_Premultiplied);

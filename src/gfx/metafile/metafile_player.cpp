@@ -313,7 +313,7 @@ void Player::apply()
     applyClip();
     Pen p = dc.pen;
     if (p.width > 0)
-        p.width = static_cast<int>(std::clamp(std::floor(p.width * scaleX() + 0.5), 1.0, 4096.0));
+        p.width = roundedInt(p.width * scaleX(), 1.0, 4096.0);
     else
         p.width = 1;
     p.mode = static_cast<PenMode>(std::clamp(dc.rop2, 1, 16));
@@ -468,7 +468,7 @@ void Player::suiteText(const DPoint& ref, const TextInput& in)
     FontSpec f;
     f.face = lf.face;
     const double px = std::abs(static_cast<double>(lf.height)) * scaleY();
-    f.pixelHeight = lf.height == 0 ? 0 : static_cast<int>(std::clamp(std::floor(px + 0.5), 1.0, 4096.0));
+    f.pixelHeight = lf.height == 0 ? 0 : roundedInt(px, 1.0, 4096.0);
     f.style = static_cast<uint8_t>((lf.weight >= 600 ? 1 : 0) | (lf.italic ? 2 : 0) | (lf.underline ? 4 : 0) |
                                    (lf.strikeOut ? 8 : 0));
     f.escapement = lf.escapement;
@@ -525,11 +525,8 @@ void Player::text(double x, double y, const TextInput& in)
     TextRun run;
     run.font.face = lf.face;
     const double h = lf.height * sy;
-    run.font.height = lf.height == 0
-        ? 0
-        : static_cast<int>(std::clamp(std::copysign(std::max(1.0, std::floor(std::abs(h) + 0.5)), h), -4096.0, 4096.0));
-    run.font.width =
-        lf.width == 0 ? 0 : static_cast<int>(std::clamp(std::floor(std::abs(lf.width * sx) + 0.5), 1.0, 4096.0));
+    run.font.height = lf.height == 0 ? 0 : (h < 0 ? -1 : 1) * roundedInt(std::abs(h), 1.0, 4096.0);
+    run.font.width = lf.width == 0 ? 0 : roundedInt(std::abs(lf.width * sx), 1.0, 4096.0);
     run.font.weight = lf.weight <= 0 ? 400 : std::clamp(lf.weight, 100, 900);
     run.font.italic = lf.italic;
     run.font.underline = lf.underline;
@@ -548,7 +545,7 @@ void Player::text(double x, double y, const TextInput& in)
         int64_t prev = 0;
         for (size_t k = 0; k < n; ++k) {
             sum += k < in.dx.size() ? in.dx[k] : 0;
-            const int64_t at = static_cast<int64_t>(std::floor(std::clamp(sum * sx, -kCoordLimit, kCoordLimit) + 0.5));
+            const int64_t at = roundedInt(sum * sx, -kCoordLimit, kCoordLimit);
             run.advances.push_back(static_cast<int>(at - prev));
             prev = at;
         }

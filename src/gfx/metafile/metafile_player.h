@@ -2,6 +2,7 @@
 // from its logical coordinates to the canvas, and the canvas calls made from that state. The WMF
 // and EMF players read records and drive this.
 #pragma once
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -240,6 +241,14 @@ private:
     bool clipApplied_ = false;
     uint64_t appliedClipId_ = 0;
 };
+
+// A real number rounded (halves up) into [lo, hi]; NaN gives lo.
+inline int roundedInt(double v, double lo, double hi)
+{
+    if (!(v == v))
+        return static_cast<int>(lo);
+    return static_cast<int>(std::floor(std::clamp(v, lo, hi) + 0.5));
+}
 
 // A new identity for a clip that changed.
 uint64_t nextClipId();
