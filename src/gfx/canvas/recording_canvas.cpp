@@ -324,14 +324,17 @@ void RecordingCanvas::drawTextRun(double x, double y, const TextRun& run)
 TextRunMeasure RecordingCanvas::measureTextRun(const TextRun& run)
 {
     TextRunMeasure m;
-    const int size = run.font.height != 0 ? std::min(std::abs(run.font.height), 4096) : 12;
-    m.ascent = size * 4 / 5;
-    m.descent = size - m.ascent;
+    const int size = run.font.height != 0 ? std::clamp(run.font.height, -4096, 4096) : 12;
+    m.ascent = std::abs(size) * 4 / 5;
+    m.descent = std::abs(size) - m.ascent;
+    int64_t width = 0;
     for (size_t k = 0; k < run.text.size(); ++k) {
         const int adv = k < run.advances.size() ? run.advances[k] : 8;
         m.advances.push_back(adv);
-        m.width += adv;
+        width += adv;
     }
+    // Advances far beyond any page are cut, as the raster canvas cuts them.
+    m.width = static_cast<int>(std::clamp<int64_t>(width, -(int64_t{1} << 30), int64_t{1} << 30));
     return m;
 }
 

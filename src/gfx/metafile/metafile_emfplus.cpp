@@ -1034,7 +1034,8 @@ void EmfPlusPlayer::play(uint16_t type, uint16_t flags, const Record& r, int64_t
                     const DPoint c = toCanvas(pts[k]);
                     at = std::hypot(c.x - origin.x, c.y - origin.y);
                 }
-                run.advances.push_back(static_cast<int>(std::lround(at) - std::lround(prev)));
+                run.advances.push_back(
+                    static_cast<int>(std::clamp<long>(std::lround(at) - std::lround(prev), -(1L << 29), 1L << 29)));
                 prev = at;
             }
         }

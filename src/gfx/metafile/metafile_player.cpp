@@ -17,6 +17,8 @@ namespace vr::mf {
 namespace {
 
 constexpr double kCoordLimit = 1 << 30;  // canvas coordinates are kept within this
+// Text positions along a run are kept within this, so that the difference of two fits an int.
+constexpr int64_t kAdvanceLimit = int64_t{1} << 29;
 
 int toCanvas(double v)
 {
@@ -262,8 +264,16 @@ void Player::offsetClip(double dx, double dy)
         return;
     const DPoint o = map(0, 0), d = map(dx, dy);
     const double mx = d.x - o.x, my = d.y - o.y;
+    // Beyond the destination's own size an offset leaves nothing of the clip in it anyway.
+    const double reach =
+        2.0 * (std::abs(static_cast<double>(dest_.width())) + std::abs(static_cast<double>(dest_.height()))) + 2;
     if (!(std::abs(mx) < kCoordLimit && std::abs(my) < kCoordLimit))
         return;
+    if (std::abs(mx) > reach || std::abs(my) > reach) {
+        dc.clip = QRegion();
+        dc.clipId = nextClipId();
+        return;
+    }
     const QRegion whole(dest_.left, dest_.top, dest_.width(), dest_.height());
     dc.clip = dc.clip->translated(toCanvas(mx), toCanvas(my)) & whole;
     dc.clipId = nextClipId();
@@ -545,7 +555,7 @@ void Player::text(double x, double y, const TextInput& in)
         int64_t prev = 0;
         for (size_t k = 0; k < n; ++k) {
             sum += k < in.dx.size() ? in.dx[k] : 0;
-            const int64_t at = roundedInt(sum * sx, -kCoordLimit, kCoordLimit);
+            const int64_t at = roundedInt(sum * sx, -kAdvanceLimit, kAdvanceLimit);
             run.advances.push_back(static_cast<int>(at - prev));
             prev = at;
         }
@@ -557,14 +567,14 @@ void Player::text(double x, double y, const TextInput& in)
         int64_t given = 0;
         int seen = 0;
         for (size_t k = 0; k < n; ++k) {
-            int adv = (k < natural.advances.size() ? natural.advances[k] : 0) + extra;
+            int64_t adv = int64_t{k < natural.advances.size() ? natural.advances[k] : 0} + extra;
             if (run.text[k] == u' ' && breaks > 0) {
                 ++seen;
                 const int64_t upTo = total * seen / breaks;
-                adv += static_cast<int>(upTo - given);
+                adv += upTo - given;
                 given = upTo;
             }
-            run.advances.push_back(adv);
+            run.advances.push_back(static_cast<int>(std::clamp<int64_t>(adv, -kAdvanceLimit, kAdvanceLimit)));
         }
     }
     const TextRunMeasure m = canvas_.measureTextRun(run);
