@@ -683,9 +683,8 @@ bool EmfPlayer::record(uint32_t type, const Record& r)
             p_.blit(x, y, x + w, y + h, nullptr, IRect{}, (rop4 & 0x00FF0000u) | 0xFFFFu);
             break;
         }
-        p_.maskBlit(x, y, x + w, y + h, image,
-                    IRect{xSrc, ySrc, xSrc + static_cast<int>(w), ySrc + static_cast<int>(h)}, mask,
-                    IPoint{xMask, yMask}, rop4);
+        p_.maskBlit(x, y, x + w, y + h, image, sourceRect(xSrc, ySrc, static_cast<int64_t>(w), static_cast<int64_t>(h)),
+                    mask, IPoint{xMask, yMask}, rop4);
         break;
     }
     case kPlgBlt: {
@@ -698,7 +697,7 @@ bool EmfPlayer::record(uint32_t type, const Record& r)
         const QImage mask = monoDib(r, r.u32(124), r.u32(128), r.u32(132), r.u32(136));
         if (image.isNull())
             break;
-        p_.plgBlit(pts, image, IRect{xSrc, ySrc, xSrc + cxSrc, ySrc + cySrc}, mask.isNull() ? nullptr : &mask,
+        p_.plgBlit(pts, image, sourceRect(xSrc, ySrc, cxSrc, cySrc), mask.isNull() ? nullptr : &mask,
                    IPoint{xMask, yMask});
         break;
     }
@@ -714,7 +713,7 @@ bool EmfPlayer::record(uint32_t type, const Record& r)
         const QImage image = dibAt(r, 84, perPixel);
         if (image.isNull())
             break;
-        const IRect src{xSrc, ySrc, xSrc + cxSrc, ySrc + cySrc};
+        const IRect src = sourceRect(xSrc, ySrc, cxSrc, cySrc);
         if (type == kAlphaBlend)
             p_.alphaBlit(x, y, x + w, y + h, image, src, static_cast<int>((param >> 16) & 0xFF), perPixel);
         else
@@ -919,8 +918,7 @@ bool EmfPlayer::record(uint32_t type, const Record& r)
             if (r.shortRead())
                 return false;
         }
-        p_.blit(x, y, x + w, y + h, image.isNull() ? nullptr : &image, IRect{xSrc, ySrc, xSrc + cxSrc, ySrc + cySrc},
-                rop);
+        p_.blit(x, y, x + w, y + h, image.isNull() ? nullptr : &image, sourceRect(xSrc, ySrc, cxSrc, cySrc), rop);
         break;
     }
     case kStretchDiBits:
@@ -942,8 +940,8 @@ bool EmfPlayer::record(uint32_t type, const Record& r)
         if (image.isNull())
             break;
         // Source rows count from the bottom of a bottom-up bitmap.
-        const int top = bottomUp ? image.height() - ySrc - cySrc : ySrc;
-        p_.blit(x, y, x + w, y + h, &image, IRect{xSrc, top, xSrc + cxSrc, top + cySrc}, rop);
+        const int64_t top = bottomUp ? int64_t{image.height()} - ySrc - cySrc : ySrc;
+        p_.blit(x, y, x + w, y + h, &image, sourceRect(xSrc, top, cxSrc, cySrc), rop);
         break;
     }
     case kExtTextOutA:

@@ -250,6 +250,14 @@ inline int roundedInt(double v, double lo, double hi)
     return static_cast<int>(std::floor(std::clamp(v, lo, hi) + 0.5));
 }
 
+// A source rectangle of a bitmap from a corner and a size as records give them, each edge kept
+// within 2^30 so that no sum of record values overflows.
+inline IRect sourceRect(int64_t x, int64_t y, int64_t w, int64_t h)
+{
+    auto c = [](int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, -(int64_t{1} << 30), int64_t{1} << 30)); };
+    return IRect{c(x), c(y), c(x + w), c(y + h)};
+}
+
 // A new identity for a clip that changed.
 uint64_t nextClipId();
 
