@@ -17,9 +17,12 @@ packages=(
   libjpeg-turbo-progs                 # djpeg, the reference the JPEG tests compare with
   poppler-utils                       # pdfinfo and pdftoppm, to check the PDFs printing writes
   libgtest-dev libbenchmark-dev       # tests and benchmarks
-  fontconfig fonts-dejavu-core        # a known font for the window and test rendering
-  fonts-liberation2                   # rich text: faces with the widths of the common Windows faces
+  fontconfig libfontconfig-dev fonts-dejavu-core  # fonts matched by name; a known font for the window and tests
+  fonts-liberation2                   # metric twins of Arial, Times New Roman, Courier New
+  fonts-crosextra-carlito fonts-crosextra-caladea  # metric twins of Calibri and Cambria
   fonts-farsiweb                      # rich text: Persian faces (Nazli, Titr, Homa)
+  fonts-symbola                       # symbol-font characters (arrows, dingbats, pictographs)
+  fonts-droid-fallback                # CJK characters of Japanese and Chinese metafile text
   xvfb xauth                          # a virtual display for window runs without one
 )
 missing=()

@@ -10,54 +10,12 @@
 #include "gfx/canvas/recording_canvas.h"
 #include "gfx/metafile/metafile.h"
 #include "gfx_test_support.h"
+#include "metafile_test_support.h"
 
 namespace vr {
 namespace {
 
-using Lines = std::vector<std::string>;
-
-struct Bytes {
-    std::vector<uint8_t> b;
-    Bytes& u16(uint32_t v)
-    {
-        b.push_back(static_cast<uint8_t>(v));
-        b.push_back(static_cast<uint8_t>(v >> 8));
-        return *this;
-    }
-    Bytes& u32(uint32_t v) { return u16(v & 0xFFFF).u16(v >> 16); }
-};
-
-// A placeable WMF of bounds (0, 0)-(w, h) at `inch` units per inch, then the records, each a
-// function and its 16-bit parameters.
-std::vector<uint8_t> wmf(int w, int h, int inch, const std::vector<std::vector<uint16_t>>& records)
-{
-    Bytes f;
-    f.u32(0x9AC6CDD7).u16(0).u16(0).u16(0).u16(static_cast<uint16_t>(w)).u16(static_cast<uint16_t>(h));
-    f.u16(static_cast<uint16_t>(inch)).u32(0).u16(0);
-    f.u16(1).u16(9).u16(0x300).u32(0).u16(8).u32(0).u16(0);
-    for (const auto& r : records) {
-        f.u32(static_cast<uint32_t>(r.size() + 2));
-        for (const uint16_t v : r)
-            f.u16(v);
-    }
-    f.u32(3).u16(0);
-    return f.b;
-}
-
-Lines play(Metafile::Kind kind, const std::vector<uint8_t>& bytes, IRect dest)
-{
-    auto m = Metafile::parse(kind, bytes);
-    EXPECT_TRUE(m.has_value());
-    RecordingCanvas c;
-    if (m)
-        m->play(c, dest);
-    return c.calls;
-}
-
-uint16_t s(int v)
-{
-    return static_cast<uint16_t>(v);
-}
+using namespace test;
 
 TEST(WmfPlayback, WindowMapsOntoDestAndObjectsTakeTheLowestFreeSlot)
 {
@@ -118,7 +76,10 @@ TEST(WmfPlayback, ClipTextAndBitmaplessBlits)
                   "clip 0,0,100,100",
                   "save",
                   "clip 20,10,60,80",
-                  "text 30,28 font=System/10/0 #ff0000 \"Hi\" opaque=#ffffff",  // baseline 0.9 x 13 px above
+                  // The opaque background fills the cell: two characters of 8 pixels, a 12-pixel
+                  // font's ascent 9 above the baseline and descent 3 below.
+                  "fillrect 30,31,46,43 #ffffff",
+                  "textrun 30,40 font=System/0/0/400 #ff0000 \"Hi\"",
                   "patblt 5,5,15,15 rop=00ff0062 brush=#ffffff solid",
                   "setpixel 1,2 #000000",
                   "restore",
@@ -126,30 +87,31 @@ TEST(WmfPlayback, ClipTextAndBitmaplessBlits)
               }));
 }
 
-TEST(WmfPlayback, MalformedRecordsEndThePictureQuietly)
+TEST(WmfPlayback, InconsistentRecordsAreSkippedAndBrokenFramingEndsThePicture)
 {
-    // A polygon claiming more points than its record holds ends the picture; so does a record
-    // running past the end. Unknown records are skipped.
+    // A polygon claiming more points than its record holds is skipped and reported; the records
+    // after it play. Unknown records are skipped silently.
     auto file = wmf(10, 10, 96, {{0x0999, 1, 2}, {0x041B, 5, 5, 0, 0}, {0x0324, 50, 0, 0, 1, 1}, {0x041B, 9, 9, 0, 0}});
-    const Lines drawn = play(Metafile::Kind::Wmf, file, IRect{0, 0, 10, 10});
-    ASSERT_EQ(drawn.size(), 4u);
+    Diagnostics d;
+    const Lines drawn = play(Metafile::Kind::Wmf, file, IRect{0, 0, 10, 10}, &d);
+    ASSERT_EQ(drawn.size(), 5u);
     EXPECT_EQ(drawn[2].rfind("rectangle 0,0,5,5", 0), 0u);
-    file = wmf(10, 10, 96, {{0x041B, 5, 5, 0, 0}});
-    file[file.size() - 6 - 10] = 0xFF;  // the rectangle's size: far past the end
-    EXPECT_EQ(play(Metafile::Kind::Wmf, file, IRect{0, 0, 10, 10}), (Lines{"save", "clip 0,0,10,10", "restore"}));
+    EXPECT_EQ(drawn[3].rfind("rectangle 0,0,9,9", 0), 0u);
+    // Placeable header 22, WMF header 18, the unknown record 10 bytes and the rectangle 14.
+    EXPECT_EQ(d.list(),
+              (std::vector<Diagnostic>{{"WMF record 0x0324 is inconsistent with its size: skipped", 0, -1, 64}}));
+    // A record whose size runs past the end breaks the framing: the picture ends there.
+    file = wmf(10, 10, 96, {{0x041B, 5, 5, 0, 0}, {0x041B, 9, 9, 0, 0}});
+    file[22 + 18 + 14] = 0xFF;  // the second rectangle's size: far past the end
+    d.clear();
+    const Lines ended = play(Metafile::Kind::Wmf, file, IRect{0, 0, 10, 10}, &d);
+    ASSERT_EQ(ended.size(), 4u);
+    EXPECT_EQ(ended[2].rfind("rectangle 0,0,5,5", 0), 0u);
+    ASSERT_EQ(d.list().size(), 1u);
+    EXPECT_EQ(d.list()[0].what, "WMF record 0x041b runs past the end of the picture: the picture ends here");
+    EXPECT_EQ(d.list()[0].offset, 54);
     EXPECT_FALSE(Metafile::parse(Metafile::Kind::Wmf, {1, 2, 3}));
     EXPECT_FALSE(Metafile::parse(Metafile::Kind::Emf, file));
-}
-
-// An EMF header for a frame of w x h pixels at 96 per inch (device 96 px per 25.4 mm).
-Bytes emfHeader(int w, int h)
-{
-    Bytes f;
-    f.u32(1).u32(88).u32(0).u32(0).u32(static_cast<uint32_t>(w - 1)).u32(static_cast<uint32_t>(h - 1));
-    f.u32(0).u32(0).u32(static_cast<uint32_t>(w * 2540 / 96)).u32(static_cast<uint32_t>(h * 2540 / 96));
-    f.u32(0x464D4520).u32(0x10000).u32(0).u32(0).u16(4).u16(0).u32(0).u32(0).u32(0);
-    f.u32(960).u32(960).u32(254).u32(254);
-    return f;
 }
 
 TEST(EmfPlayback, MappingWorldTransformStockObjectsAndSavedState)
@@ -199,7 +161,7 @@ TEST(EmfPlayback, MappingWorldTransformStockObjectsAndSavedState)
     EXPECT_EQ(m->height(), 100);
 }
 
-TEST(EmfPlayback, PathsBecomePolygonsAndBadCountsEndThePicture)
+TEST(EmfPlayback, PathsBecomePolygonsAndBadCountsAreSkipped)
 {
     Bytes f = emfHeader(100, 100);
     f.u32(59).u32(8);  // begin path
@@ -218,6 +180,7 @@ TEST(EmfPlayback, PathsBecomePolygonsAndBadCountsEndThePicture)
                   "clip 0,0,100,100",
                   "polygon 10,10 50,10 50,50 pen=#000000 w1 null copy brush=#ffffff solid",
                   "polygon 10,10 50,10 50,50 pen=#000000 w1 solid copy brush=#ffffff clear",
+                  "rectangle 0,0,20,20 pen=#000000 w1 solid copy brush=#ffffff solid",
                   "restore",
               }));
 }
@@ -233,8 +196,8 @@ TEST(MetafileCorpus, EveryFilePlaysAndTheSoundOnesDrawInsideDest)
     const std::filesystem::path root(VR_CORPUS_DIR);
     if (!std::filesystem::is_directory(root / "wmf") || !std::filesystem::is_directory(root / "emf"))
         GTEST_SKIP() << "no metafile corpus at " << root;
-    // Deliberately malformed files, and one holding only EMF+ records (nothing for us to draw).
-    const std::vector<std::string> quiet{"bad_corrupted", "poi_61338", "poi_61294", "test-038", "empty-polygon"};
+    // Deliberately malformed files.
+    const std::vector<std::string> quiet{"bad_corrupted", "poi_61338", "poi_61294", "empty-polygon"};
     int played = 0;
     for (const char* sub : {"wmf", "emf"}) {
         for (const auto& entry : std::filesystem::directory_iterator(root / sub)) {

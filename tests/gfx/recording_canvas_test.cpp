@@ -109,5 +109,40 @@ TEST(RecordingCanvas, CurvesPolygonsBlitsAndStateFlagsWhenNotDefault)
               }));
 }
 
+TEST(RecordingCanvas, UnicodeTextAlphaBlendsAndClipRegionsHaveTheirOwnLines)
+{
+    RecordingCanvas c;
+    c.translate(10, 5);
+    TextRun run;
+    run.font.face = "Arial";
+    run.font.height = -20;
+    run.font.weight = 700;
+    run.font.italic = run.font.strikeOut = true;
+    run.font.escapement = 900;
+    run.font.color = 0x0000FF;
+    run.text = u"a\"\u0394";
+    run.advances = {5, 6, 7};
+    c.drawTextRun(1.4, 2.6, run);
+    run = TextRun{};
+    run.font.face = "Tahoma";
+    run.font.height = 12;
+    run.font.orientation = 450;
+    run.glyphIndexes = true;
+    run.text = u"\u0024\u1234";
+    c.drawTextRun(0, 0, run);
+    c.alphaBlend(IRect{0, 0, 4, 4}, QImage(2, 2, QImage::Format_ARGB32), IRect{0, 0, 2, 2}, 128, true);
+    c.clipToRegion(QRegion(0, 0, 5, 5) + QRegion(10, 0, 5, 5));
+    EXPECT_EQ(c.calls,
+              (Lines{"translate 10,5",
+                     "textrun 11,8 font=Arial/-20/0/700/is #ff0000 \"a\\\"\xce\x94\" esc=900 orient=0 dx=5,6,7",
+                     "textrun 10,5 font=Tahoma/12/0/400 #000000 \"\\u0024\\u1234\" orient=450 glyphs",
+                     "alphablend 10,5,14,9 from 2x2 0,0,2,2 alpha=128 perpixel", "clipregion 10,5,15,10 20,5,25,10"}));
+    // Measures are fixed: 8 pixels a unit unless advances are given, four fifths above the baseline.
+    TextRunMeasure m = c.measureTextRun(run);
+    EXPECT_EQ(m.width, 16);
+    EXPECT_EQ(m.ascent, 9);
+    EXPECT_EQ(m.descent, 3);
+}
+
 }  // namespace
 }  // namespace vr

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include <QImage>
+#include <QRegion>
 
 #include "core/color.h"
 #include "gfx/fonts/font_spec.h"
@@ -92,6 +93,38 @@ struct IRect {
     bool operator==(const IRect&) const = default;
 };
 
+// A clip region in device pixels (rectangles in bands, as the platform kept regions), with a
+// lookup per pixel for the canvases that draw pixel by pixel.
+class ClipRegion {
+public:
+    explicit ClipRegion(const QRegion& deviceRegion);
+    const QRegion& region() const { return region_; }
+    bool contains(int64_t x, int64_t y) const;
+
+private:
+    QRegion region_;
+    std::vector<QRect> rects_;  // sorted by top, then left, as QRegion keeps them
+};
+
+// One run of Unicode text in one font.
+struct TextRun {
+    TextFont font;
+    std::u16string text;  // UTF-16 characters, or glyph indexes of the matched face
+    bool glyphIndexes = false;
+    // When not empty: the advance after each UTF-16 unit (or glyph) in device pixels along the
+    // baseline, and the characters are placed one by one, unshaped. When empty the text is
+    // shaped as a whole: joined where its script joins, right-to-left runs read from the right.
+    std::vector<int> advances;
+};
+
+// Whole-pixel measures of a run: its advance width along the baseline and its font's ascent and
+// descent; `advances` holds each UTF-16 unit's own advance (0 for the second unit of a pair).
+struct TextRunMeasure {
+    int width = 0;
+    int ascent = 0, descent = 0;
+    std::vector<int> advances;
+};
+
 // Everything a drawing call reads besides its own arguments. save() keeps all of it and
 // restore() brings all of it back, as SaveDC/RestoreDC did on the platform.
 struct DrawState {
@@ -107,6 +140,9 @@ struct DrawState {
     // inside the device).
     int64_t originX = 0, originY = 0;
     IRect clip;
+    // When set, pixels must also lie in this region (device pixels); `clip` is then inside its
+    // bounding rectangle.
+    std::shared_ptr<const ClipRegion> clipRegion;
 };
 
 class Canvas {
@@ -163,12 +199,22 @@ public:
     // combined with the destination (and the brush, for pattern operations) by a ternary raster
     // operation. A negative dest or source width or height mirrors the copy.
     virtual void stretchBlt(const IRect& dest, const QImage& source, const IRect& sourceRect, uint32_t rasterOp) = 0;
+    // GDI AlphaBlend: the source rectangle stretched onto dest and blended over the destination
+    // with the constant alpha (0..255) and, when perPixelAlpha, the source's own alpha
+    // (premultiplied, as the platform's 32-bit bitmaps hold it).
+    virtual void alphaBlend(const IRect& dest, const QImage& source, const IRect& sourceRect, int constantAlpha,
+                            bool perPixelAlpha) = 0;
     // GDI PatBlt: the brush combined with the destination by a raster operation.
     virtual void patBlt(const IRect& r, uint32_t rasterOp) = 0;
     // Text in the current font, top-left at (x, y); bytes are 8-bit codes.
     virtual void textOut(int x, int y, const std::string& bytes) = 0;
     virtual int textWidth(const std::string& bytes) = 0;
     virtual TextMetrics textMetrics() = 0;
+    // Unicode text (metafile text): the run with the left end of its baseline at (x, y), turned
+    // by the font's escapement about that point; glyphs, underline and strike-out in the font's
+    // colour, nothing behind them (callers fill backgrounds themselves).
+    virtual void drawTextRun(double x, double y, const TextRun& run) = 0;
+    virtual TextRunMeasure measureTextRun(const TextRun& run) = 0;
 
     virtual Color pixel(int x, int y) const = 0;
     virtual void setPixel(int x, int y, Color c) = 0;
@@ -182,6 +228,8 @@ public:
     void restore();
     void translate(int dx, int dy);
     void clipTo(const IRect& r);
+    // Narrows the clip to its intersection with a region (in the current origin's coordinates).
+    void clipToRegion(const QRegion& r);
     const DrawState& state() const { return state_; }
     size_t saveDepth() const { return stack_.size(); }
     int unbalancedRestores() const { return unbalancedRestores_; }
@@ -204,6 +252,7 @@ protected:
     virtual void stateRestored(bool balanced) { }
     virtual void translated(int dx, int dy) { }
     virtual void clipped(const IRect& r) { }
+    virtual void regionClipped(const QRegion& r) { }
     int64_t devX(int x) const { return static_cast<int64_t>(x) + state_.originX; }
     int64_t devY(int y) const { return static_cast<int64_t>(y) + state_.originY; }
 

@@ -117,19 +117,24 @@ DashPattern dashPattern(PenStyle s)
     return p;
 }
 
-void preparePainter(QPainter& p, const IRect& clip)
-{
-    p.setRenderHint(QPainter::Antialiasing, false);
-    p.setRenderHint(QPainter::TextAntialiasing, false);
-    p.setClipRect(QRect(clip.left, clip.top, clip.width(), clip.height()));
-}
-
 QPen widePen(const Pen& pen, QColor colour)
 {
     return QPen(colour, pen.width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
 }
 
 }  // namespace
+
+void RasterCanvas::preparePainter(QPainter& p) const
+{
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.setRenderHint(QPainter::TextAntialiasing, false);
+    const IRect& c = clip();
+    const QRect rect(c.left, c.top, c.width(), c.height());
+    if (state().clipRegion)
+        p.setClipRegion(state().clipRegion->region() & rect);
+    else
+        p.setClipRect(rect);
+}
 
 RasterCanvas::RasterCanvas(QImage& image, int dpi, ByteFontCache* fonts)
     : image_(image), dpi_(dpi), fonts_(fonts != nullptr ? *fonts : ByteFontCache::shared())
@@ -151,7 +156,7 @@ int RasterCanvas::height() const
 void RasterCanvas::mixPixel(int64_t x, int64_t y, uint32_t argb, PenMode mode)
 {
     const IRect& c = clip();
-    if (x < c.left || x >= c.right || y < c.top || y >= c.bottom)
+    if (x < c.left || x >= c.right || y < c.top || y >= c.bottom || !inRegion(x, y))
         return;
     auto* line = reinterpret_cast<QRgb*>(image_.scanLine(static_cast<int>(y)));
     line[x] = mix(line[x], argb, mode);
@@ -161,7 +166,7 @@ void RasterCanvas::plotPen(int64_t x, int64_t y, bool gap)
 {
     if (penTarget_) {
         const IRect& c = clip();
-        if (penTarget_->contains(x, y) && x >= c.left && x < c.right && y >= c.top && y < c.bottom)
+        if (penTarget_->contains(x, y) && x >= c.left && x < c.right && y >= c.top && y < c.bottom && inRegion(x, y))
             penTarget_->at(x, y) = gap ? ShapeMask::GapPixel : ShapeMask::PenPixel;
         return;
     }
@@ -331,7 +336,7 @@ void RasterCanvas::wideSegment(int64_t x0, int64_t y0, int64_t x1, int64_t y1)
         return;
     }
     QPainter p(&image_);
-    preparePainter(p, c);
+    preparePainter(p);
     p.setPen(widePen(pen, QColor::fromRgb(toArgb(pen.color))));
     p.drawLine(QPointF(ax, ay), QPointF(bx, by));
 }
@@ -351,7 +356,7 @@ void RasterCanvas::brushFill(int64_t l, int64_t t, int64_t r, int64_t b, const Q
         auto* line = reinterpret_cast<QRgb*>(image_.scanLine(static_cast<int>(y)));
         const uchar* skipLine = skip ? skip->constScanLine(static_cast<int>(y - skipY)) : nullptr;
         for (int64_t x = l; x < r; ++x) {
-            if (skipLine && skipLine[x - skipX] != 0)
+            if ((skipLine && skipLine[x - skipX] != 0) || !inRegion(x, y))
                 continue;
             uint32_t argb = 0;
             if (brushPixel(x, y, argb))
@@ -408,7 +413,7 @@ void RasterCanvas::rectangle(const IRect& r)
     if (pen.mode == PenMode::Copy) {
         brushFill(l + 1, t + 1, rr - 1, b - 1, nullptr, 0, 0);
         QPainter p(&image_);
-        preparePainter(p, c);
+        preparePainter(p);
         p.setPen(widePen(pen, colour));
         p.setBrush(Qt::NoBrush);
         p.drawPolygon(outline);
@@ -455,7 +460,13 @@ void RasterCanvas::fillRect(const IRect& r, Color colour)
     const uint32_t argb = toArgb(colour);
     for (int64_t y = t; y < b; ++y) {
         auto* line = reinterpret_cast<QRgb*>(image_.scanLine(static_cast<int>(y)));
-        std::fill(line + l, line + rr, argb);
+        if (!state().clipRegion) {
+            std::fill(line + l, line + rr, argb);
+            continue;
+        }
+        for (int64_t x = l; x < rr; ++x)
+            if (inRegion(x, y))
+                line[x] = argb;
     }
 }
 
@@ -498,7 +509,7 @@ void RasterCanvas::textOut(int x, int y, const std::string& bytes)
         top - slack - reach >= c.bottom)
         return;
     QPainter p(&image_);
-    preparePainter(p, c);
+    preparePainter(p);
     p.translate(static_cast<double>(left), static_cast<double>(top));
     if (turned)
         p.rotate(-font.escapement / 10.0);

@@ -46,9 +46,13 @@ public:
     void chord(const IRect& r, IPoint start, IPoint end) override;
     void stretchBlt(const IRect& dest, const QImage& source, const IRect& sourceRect, uint32_t rasterOp) override;
     void patBlt(const IRect& r, uint32_t rasterOp) override;
+    void alphaBlend(const IRect& dest, const QImage& source, const IRect& sourceRect, int constantAlpha,
+                    bool perPixelAlpha) override;
     void textOut(int x, int y, const std::string& bytes) override;
     int textWidth(const std::string& bytes) override;
     TextMetrics textMetrics() override;
+    void drawTextRun(double x, double y, const TextRun& run) override;
+    TextRunMeasure measureTextRun(const TextRun& run) override;
     Color pixel(int x, int y) const override;
     void setPixel(int x, int y, Color c) override;
     void paintWithQt(const IRect& area, const std::function<void(QPainter&)>& paint) override;
@@ -99,6 +103,14 @@ private:
     // The current font's glyphs and measures (text is described in glyph_text.h).
     const ByteFont& byteFont();
     const IRect& clip() const { return state().clip; }
+    // Whether the clip region (when there is one) holds a device pixel inside the clip rectangle.
+    bool inRegion(int64_t x, int64_t y) const
+    {
+        const auto& r = state().clipRegion;
+        return !r || r->contains(x, y);
+    }
+    // A painter on the image with the clip (rectangle and region), antialiasing off.
+    void preparePainter(QPainter& p) const;
 
     QImage& image_;
     int dpi_;

@@ -94,6 +94,8 @@ void RasterCanvas::stretchBlt(const IRect& dest, const QImage& source, const IRe
         }
         for (int64_t x = x0; x < x1; ++x) {
             uint32_t s = 0;
+            if (!inRegion(x, y))
+                continue;
             if (srcLine) {
                 const int col = columns[static_cast<size_t>(x - x0)];
                 if (col < 0)
@@ -110,6 +112,53 @@ void RasterCanvas::stretchBlt(const IRect& dest, const QImage& source, const IRe
             if (usesPattern && !brushPixel(x, y, p))
                 p = toArgb(backgroundColor);  // hatch gaps
             line[x] = rop3(rasterOp, p, s, line[x]);
+        }
+    }
+}
+
+// AlphaBlend: each destination pixel takes the source pixel under its centre (as above), scaled
+// by the constant alpha, over the destination: d = s * ca + d * (1 - sa * ca), with sa the
+// source's alpha when perPixelAlpha (its colours premultiplied: an image whose format is not a
+// premultiplied one is converted) and 1 otherwise.
+void RasterCanvas::alphaBlend(const IRect& dest, const QImage& source, const IRect& sourceRect, int constantAlpha,
+                              bool perPixelAlpha)
+{
+    const IRect& c = clip();
+    const int ca = std::clamp(constantAlpha, 0, 255);
+    if (c.empty() || source.isNull() || ca == 0)
+        return;
+    const int64_t dl = devX(std::min(dest.left, dest.right)), dr = devX(std::max(dest.left, dest.right));
+    const int64_t dt = devY(std::min(dest.top, dest.bottom)), db = devY(std::max(dest.top, dest.bottom));
+    const int64_t sl = std::min(sourceRect.left, sourceRect.right), sr = std::max(sourceRect.left, sourceRect.right);
+    const int64_t st = std::min(sourceRect.top, sourceRect.bottom), sb = std::max(sourceRect.top, sourceRect.bottom);
+    if (dl == dr || dt == db || sl == sr || st == sb)
+        return;
+    const int64_t x0 = std::max<int64_t>(dl, c.left), x1 = std::min<int64_t>(dr, c.right);
+    const int64_t y0 = std::max<int64_t>(dt, c.top), y1 = std::min<int64_t>(db, c.bottom);
+    if (x0 >= x1 || y0 >= y1)
+        return;
+    const QImage src =
+        source.convertToFormat(perPixelAlpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    if (src.isNull())
+        return;
+    const bool mirrorX = (dest.right < dest.left) != (sourceRect.right < sourceRect.left);
+    const bool mirrorY = (dest.bottom < dest.top) != (sourceRect.bottom < sourceRect.top);
+    const std::vector<int> columns = stretchMap(x0, x1, dl, dr - dl, sl, sr - sl, mirrorX, src.width());
+    for (int64_t y = y0; y < y1; ++y) {
+        const int row = stretchMap(y, y + 1, dt, db - dt, st, sb - st, mirrorY, src.height())[0];
+        if (row < 0)
+            continue;
+        const auto* srcLine = reinterpret_cast<const QRgb*>(src.constScanLine(row));
+        auto* line = reinterpret_cast<QRgb*>(image_.scanLine(static_cast<int>(y)));
+        for (int64_t x = x0; x < x1; ++x) {
+            const int col = columns[static_cast<size_t>(x - x0)];
+            if (col < 0 || !inRegion(x, y))
+                continue;
+            const QRgb s = srcLine[col], d = line[x];
+            const int sa = perPixelAlpha ? qAlpha(s) : 255;
+            const int keep = 255 - sa * ca / 255;
+            auto channel = [&](int sv, int dv) { return std::clamp((sv * ca + dv * keep + 127) / 255, 0, 255); };
+            line[x] = qRgb(channel(qRed(s), qRed(d)), channel(qGreen(s), qGreen(d)), channel(qBlue(s), qBlue(d)));
         }
     }
 }

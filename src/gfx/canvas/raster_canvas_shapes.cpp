@@ -227,6 +227,8 @@ void RasterCanvas::paintMask(const ShapeMask& m)
         for (int x = 0; x < m.width; ++x) {
             const int64_t dx = m.left + x;
             uint32_t argb = 0;
+            if (cells[x] != ShapeMask::None && !inRegion(dx, dy))
+                continue;
             switch (cells[x]) {
             case ShapeMask::BrushPixel:
                 if (brushPixel(dx, dy, argb))
@@ -321,6 +323,8 @@ void RasterCanvas::curve(Curve kind, const IRect& r, int cornerWidth, int corner
             auto* line = a < e ? reinterpret_cast<QRgb*>(image_.scanLine(static_cast<int>(y))) : nullptr;
             for (int64_t x = a; x < e; ++x) {
                 uint32_t argb = penArgb;
+                if (!inRegion(x, y))
+                    continue;
                 if (brushRun ? !brushPixel(x, y, argb) : (partial && !sweep.pixel(x, y)))
                     continue;
                 line[x] = mix(line[x], argb, pen.mode);

@@ -1,7 +1,11 @@
 #include "gfx/canvas/recording_canvas.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
+
+#include <QString>
 
 namespace vr {
 namespace {
@@ -218,6 +222,15 @@ void RecordingCanvas::patBlt(const IRect& r, uint32_t rasterOp)
     record("patblt " + rect(r) + " " + ropText(rasterOp) + " " + brushText());
 }
 
+void RecordingCanvas::alphaBlend(const IRect& dest, const QImage& source, const IRect& sourceRect, int constantAlpha,
+                                 bool perPixelAlpha)
+{
+    record("alphablend " + rect(dest) + " from " + std::to_string(source.width()) + "x" +
+           std::to_string(source.height()) + " " + point(sourceRect.left, sourceRect.top) + "," +
+           point(sourceRect.right, sourceRect.bottom) + " alpha=" + std::to_string(constantAlpha) +
+           (perPixelAlpha ? " perpixel" : ""));
+}
+
 void RecordingCanvas::fillRect(const IRect& r, Color c)
 {
     record("fillrect " + point(devX(r.left), devY(r.top)) + "," + point(devX(r.right), devY(r.bottom)) + " " +
@@ -254,6 +267,83 @@ TextMetrics RecordingCanvas::textMetrics()
     m.descent = size - m.ascent;
     m.averageWidth = 8;
     return m;
+}
+
+void RecordingCanvas::drawTextRun(double x, double y, const TextRun& run)
+{
+    const TextFont& f = run.font;
+    std::string s = "textrun " +
+        point(std::llround(static_cast<double>(devX(0)) + x), std::llround(static_cast<double>(devY(0)) + y)) +
+        " font=" + f.face + "/" + std::to_string(f.height) + "/" + std::to_string(f.width) + "/" +
+        std::to_string(f.weight);
+    if (f.italic || f.underline || f.strikeOut)
+        s += std::string("/") + (f.italic ? "i" : "") + (f.underline ? "u" : "") + (f.strikeOut ? "s" : "");
+    s += " " + hexColour(f.color) + " ";
+    if (run.glyphIndexes) {
+        std::string g = "\"";
+        for (const char16_t c : run.text) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", static_cast<unsigned>(c));
+            g += buf;
+        }
+        s += g + "\"";
+    } else {
+        const QByteArray utf8 = QString::fromUtf16(run.text.data(), static_cast<qsizetype>(run.text.size())).toUtf8();
+        std::string text;
+        for (const char ch : utf8) {
+            const auto b = static_cast<unsigned char>(ch);
+            if (b == '"' || b == '\\') {
+                text += '\\';
+                text += ch;
+            } else if (b < 0x20 || b == 0x7f) {
+                char buf[5];
+                std::snprintf(buf, sizeof buf, "\\x%02x", b);
+                text += buf;
+            } else {
+                text += ch;
+            }
+        }
+        s += "\"" + text + "\"";
+    }
+    if (f.escapement != 0)
+        s += " esc=" + std::to_string(f.escapement);
+    if (f.orientation != f.escapement)
+        s += " orient=" + std::to_string(f.orientation);
+    if (run.glyphIndexes)
+        s += " glyphs";
+    if (!run.advances.empty()) {
+        s += " dx=";
+        for (size_t k = 0; k < run.advances.size(); ++k)
+            s += (k ? "," : "") + std::to_string(run.advances[k]);
+    }
+    record(s);
+}
+
+// Fixed measures, as for 8-bit text: 8 pixels a character, four fifths of the height above the
+// baseline.
+TextRunMeasure RecordingCanvas::measureTextRun(const TextRun& run)
+{
+    TextRunMeasure m;
+    const int size = run.font.height != 0 ? std::clamp(run.font.height, -4096, 4096) : 12;
+    m.ascent = std::abs(size) * 4 / 5;
+    m.descent = std::abs(size) - m.ascent;
+    int64_t width = 0;
+    for (size_t k = 0; k < run.text.size(); ++k) {
+        const int adv = k < run.advances.size() ? run.advances[k] : 8;
+        m.advances.push_back(adv);
+        width += adv;
+    }
+    // Advances far beyond any page are cut, as the raster canvas cuts them.
+    m.width = static_cast<int>(std::clamp<int64_t>(width, -(int64_t{1} << 30), int64_t{1} << 30));
+    return m;
+}
+
+void RecordingCanvas::regionClipped(const QRegion& r)
+{
+    std::string s = "clipregion";
+    for (const QRect& q : r)
+        s += " " + rect(IRect{q.left(), q.top(), q.right() + 1, q.bottom() + 1});
+    record(s);
 }
 
 Color RecordingCanvas::pixel(int, int) const

@@ -29,9 +29,13 @@ public:
     void chord(const IRect& r, IPoint start, IPoint end) override;
     void stretchBlt(const IRect& dest, const QImage& source, const IRect& sourceRect, uint32_t rasterOp) override;
     void patBlt(const IRect& r, uint32_t rasterOp) override;
+    void alphaBlend(const IRect& dest, const QImage& source, const IRect& sourceRect, int constantAlpha,
+                    bool perPixelAlpha) override;
     void textOut(int x, int y, const std::string& bytes) override;
     int textWidth(const std::string& bytes) override;
     TextMetrics textMetrics() override;
+    void drawTextRun(double x, double y, const TextRun& run) override;
+    TextRunMeasure measureTextRun(const TextRun& run) override;
     Color pixel(int x, int y) const override;
     void setPixel(int x, int y, Color c) override;
     void paintWithQt(const IRect& area, const std::function<void(QPainter&)>& paint) override;
@@ -45,11 +49,17 @@ public:
     //   arc|pie|chord L,T,R,B X,Y X,Y PEN [BRUSH]   (start and end points)
     //   stretchblt L,T,R,B from WxH L,T,R,B rop=00cc0020 [BRUSH]
     //   patblt L,T,R,B rop=00f00021 BRUSH
+    //   alphablend L,T,R,B from WxH L,T,R,B alpha=A [perpixel]
     //   fillrect L,T,R,B #rrggbb
     //   text X,Y font=FACE/POINTS/STYLEBITS #rrggbb "bytes"   (", \ and bytes outside
     //        printable ASCII written as \", \\ and \xHH)
+    //   textrun X,Y font=FACE/HEIGHT/WIDTH/WEIGHT[/ius] #rrggbb "utf-8 text" [esc=E] [orient=O]
+    //        [glyphs] [dx=A,B,...]   (Unicode text: X,Y the baseline's left end rounded to
+    //        whole pixels; i, u, s for italic, underline, strike-out; "glyphs" when the text
+    //        holds glyph indexes, written as \uHHHH; text quoted as above, non-ASCII as UTF-8)
     //   setpixel X,Y #rrggbb
     //   save | restore | translate DX,DY | clip L,T,R,B
+    //   clipregion L,T,R,B L,T,R,B ...   (the rectangles of a clip region, origin applied)
     //   restore unbalanced   (a restore with nothing saved: a fault of the painting code)
     //   qtpaint L,T,R,B   (rich text drawn by Qt's text engine in that area; not drawn here)
     // MODE is copy, notxor or r2_N (the mix mode's number). Lines that draw filled shapes end
@@ -67,6 +77,7 @@ protected:
     void stateRestored(bool balanced) override { record(balanced ? "restore" : "restore unbalanced"); }
     void translated(int dx, int dy) override;
     void clipped(const IRect& r) override { record("clip " + rect(r)); }
+    void regionClipped(const QRegion& r) override;
 
 private:
     std::string penText() const;

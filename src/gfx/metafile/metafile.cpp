@@ -4,9 +4,10 @@
 // picture printed at printer resolution is drawn there afresh, with the same pixel rules as the
 // rest of the page.
 //
-// The players (metafile_wmf.cpp, metafile_emf.cpp) read records only within their own size and
-// only within the file: a record whose size is 0 or runs past the end, or whose counts do not fit
-// its size, ends the picture; unknown records are skipped.
+// The players (metafile_wmf.cpp, metafile_emf.cpp, metafile_emfplus.cpp) read records only within
+// their own size and only within the file: a record whose size is 0 or runs past the end ends the
+// picture; a record whose counts do not fit its size is skipped and reported; unknown records are
+// skipped.
 #include "gfx/metafile/metafile.h"
 
 #include <algorithm>
@@ -39,13 +40,14 @@ std::optional<Metafile> Metafile::parse(Kind kind, std::vector<uint8_t> bytes)
             const double inch = r.u16(14) != 0 ? r.u16(14) : 1440;
             m.width_ = pixels((rr - l) * 96 / inch);
             m.height_ = pixels((b - t) * 96 / inch);
-            off = 22;
+            off = mf::wmfHeaderOffset(bytes);
         }
         const uint16_t type = r.u16(off), headerWords = r.u16(off + 2);
         if (r.shortRead() || !r.has(off, 18) || (type != 1 && type != 2) || headerWords != 9)
             return std::nullopt;
-        int w = 0, h = 0;
-        if (off == 0 && mf::wmfWindow(bytes, 0, w, h)) {
+        double l = 0, t = 0, w = 0, h = 0;
+        bool fromBounds = false;
+        if (off == 0 && mf::wmfFrame(bytes, l, t, w, h, fromBounds)) {
             m.width_ = pixels(w);
             m.height_ = pixels(h);
         }
@@ -65,14 +67,14 @@ std::optional<Metafile> Metafile::parse(Kind kind, std::vector<uint8_t> bytes)
     return m;
 }
 
-void Metafile::play(Canvas& canvas, const IRect& dest) const
+void Metafile::play(Canvas& canvas, const IRect& dest, Diagnostics* diagnostics) const
 {
     if (!bytes_ || dest.empty())
         return;
     if (kind_ == Kind::Wmf)
-        mf::playWmf(*bytes_, canvas, dest);
+        mf::playWmf(*bytes_, canvas, dest, diagnostics, 0);
     else
-        mf::playEmf(*bytes_, canvas, dest);
+        mf::playEmf(*bytes_, canvas, dest, diagnostics, 0);
 }
 
 }  // namespace vr

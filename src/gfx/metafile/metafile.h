@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "core/diagnostics.h"
 #include "gfx/canvas/canvas.h"
 
 namespace vr {
@@ -24,9 +25,10 @@ public:
     int width() const { return width_; }
     int height() const { return height_; }
 
-    // Plays the records so that the picture's frame fills dest. Unknown records are skipped; a
-    // malformed record ends the picture. Never throws for bad data.
-    void play(Canvas& canvas, const IRect& dest) const;
+    // Plays the records so that the picture's frame fills dest. Unknown records are skipped, and
+    // so is a record whose contents are inconsistent (reported to `diagnostics` when given); only
+    // a record whose size breaks the framing ends the picture. Never throws for bad data.
+    void play(Canvas& canvas, const IRect& dest, Diagnostics* diagnostics = nullptr) const;
 
 private:
     Kind kind_ = Kind::Wmf;

@@ -3,12 +3,21 @@
 // mapping to the reference device's pixels; the picture frame (header, .01 mm, converted with
 // the reference device's pixels per millimetre) maps onto the destination.
 //
-// Not played: regions other than as their bounding rectangle for clipping, EXCLUDECLIPRECT and
-// clip paths (the canvas clips to rectangles only), ANGLEARC, ARCTO, POLYDRAW, MASKBLT, PLGBLT,
-// palettes, flood fills, and EMF+ content in comments (its EMF fallback records are played).
+// Regions (clip regions, region fills) are in the reference device's pixels and map onto the
+// destination with the frame, whatever the logical mapping.
+//
+// EMF+ records in comments (metafile_emfplus.cpp) are played when the picture has an EMF+ header
+// and every EMF+ record it holds can be drawn; the EMF drawing records are then the fallback for
+// other readers and are left out, except those that follow an EMF+ GetDC record (drawing the
+// EMF+ picture asked for through GDI). Otherwise the EMF records are played and the EMF+ ones
+// ignored. Not played: palettes, colour management, gradient fills.
 #include <algorithm>
 #include <map>
 
+#include <QString>
+
+#include "gfx/fonts/charset.h"
+#include "gfx/metafile/metafile_emfplus.h"
 #include "gfx/metafile/metafile_player.h"
 
 namespace vr::mf {
@@ -29,6 +38,8 @@ enum : uint32_t {
     kSetViewportOrgEx = 12,
     kEof = 14,
     kSetPixelV = 15,
+    kOffsetClipRgn = 26,
+    kExcludeClipRect = 29,
     kSetMapMode = 17,
     kSetBkMode = 18,
     kSetPolyFillMode = 19,
@@ -48,23 +59,36 @@ enum : uint32_t {
     kCreatePen = 38,
     kCreateBrushIndirect = 39,
     kDeleteObject = 40,
+    kAngleArc = 41,
     kEllipse = 42,
     kRectangle = 43,
     kRoundRect = 44,
     kArc = 45,
     kChord = 46,
     kPie = 47,
+    kExtFloodFill = 53,
     kLineTo = 54,
+    kArcTo = 55,
+    kPolyDraw = 56,
+    kSetArcDirection = 57,
     kBeginPath = 59,
     kEndPath = 60,
     kCloseFigure = 61,
     kFillPath = 62,
     kStrokeAndFillPath = 63,
     kStrokePath = 64,
+    kSelectClipPath = 67,
     kAbortPath = 68,
+    kComment = 70,
+    kFillRgn = 71,
+    kFrameRgn = 72,
+    kInvertRgn = 73,
+    kPaintRgn = 74,
     kExtSelectClipRgn = 75,
     kBitBlt = 76,
     kStretchBlt = 77,
+    kMaskBlt = 78,
+    kPlgBlt = 79,
     kSetDiBitsToDevice = 80,
     kStretchDiBits = 81,
     kExtCreateFontIndirectW = 82,
@@ -79,8 +103,69 @@ enum : uint32_t {
     kPolyPolygon16 = 91,
     kCreateMonoBrush = 93,
     kCreateDibPatternBrushPt = 94,
+    kPolyDraw16 = 92,
     kExtCreatePen = 95,
+    kAlphaBlend = 114,
+    kTransparentBlt = 116,
 };
+
+// Records that draw (left out when the EMF+ records draw the picture).
+bool drawsSomething(uint32_t t)
+{
+    switch (t) {
+    case kPolyBezier:
+    case kPolygon:
+    case kPolyline:
+    case kPolyBezierTo:
+    case kPolylineTo:
+    case kPolyPolyline:
+    case kPolyPolygon:
+    case kSetPixelV:
+    case kAngleArc:
+    case kEllipse:
+    case kRectangle:
+    case kRoundRect:
+    case kArc:
+    case kChord:
+    case kPie:
+    case kExtFloodFill:
+    case kLineTo:
+    case kArcTo:
+    case kPolyDraw:
+    case kFillPath:
+    case kStrokeAndFillPath:
+    case kStrokePath:
+    case kMaskBlt:
+    case kFillRgn:
+    case kFrameRgn:
+    case kInvertRgn:
+    case kPaintRgn:
+    case kBitBlt:
+    case kStretchBlt:
+    case kPlgBlt:
+    case kSetDiBitsToDevice:
+    case kStretchDiBits:
+    case kExtTextOutA:
+    case kExtTextOutW:
+    case kPolyBezier16:
+    case kPolygon16:
+    case kPolyline16:
+    case kPolyBezierTo16:
+    case kPolylineTo16:
+    case kPolyPolyline16:
+    case kPolyPolygon16:
+    case kPolyDraw16:
+    case kAlphaBlend:
+    case kTransparentBlt:
+    case 96:  // POLYTEXTOUTA
+    case 97:  // POLYTEXTOUTW
+    case 108:  // SMALLTEXTOUT
+    case 118:  // GRADIENTFILL
+        return true;
+    default:
+        return false;
+    }
+}
 
 Brush logBrush(uint32_t style, Color color, uint32_t hatch)
 {
@@ -168,7 +253,77 @@ private:
             *bottomUp = dibBottomUp(buf.data(), buf.size());
         return decodeDibQuietly(buf.data(), buf.size());
     }
+    // The bitmap of a blit record whose BITMAPINFO offset and sizes start at `at` (offBmi,
+    // cbBmi, offBits, cbBits), rows top-down; source rows of a bottom-up bitmap counted from its
+    // bottom are turned into top-down ones by the caller.
+    QImage dibAt(const Record& r, size_t at, bool keepAlpha = false) const
+    {
+        const size_t offBmi = r.u32(at), cbBmi = r.u32(at + 4), offBits = r.u32(at + 8), cbBits = r.u32(at + 12);
+        if (keepAlpha) {
+            const QImage a = alphaDib(r, offBmi, cbBmi, offBits, cbBits);
+            if (!a.isNull())
+                return a;
+        }
+        return dib(r, offBmi, cbBmi, offBits, cbBits);
+    }
+    // A 32-bit BI_RGB bitmap with its fourth byte kept as alpha (AlphaBlend's source); null for
+    // other bitmaps.
+    QImage alphaDib(const Record& r, size_t offBmi, size_t cbBmi, size_t offBits, size_t cbBits) const
+    {
+        if (cbBmi < 40 || !r.has(offBmi, 40) || r.u16(offBmi + 14) != 32 || r.u32(offBmi + 16) != 0)
+            return QImage();
+        const int w = r.i32(offBmi + 4), h = r.i32(offBmi + 8);
+        if (w <= 0 || w > 16384 || h == 0 || h < -16384 || h > 16384)
+            return QImage();
+        const size_t rows = static_cast<size_t>(std::abs(h)), stride = static_cast<size_t>(w) * 4;
+        if (!r.has(offBits, stride * rows) || cbBits < stride * rows)
+            return QImage();
+        // The platform's blending bitmaps hold premultiplied colours already.
+        QImage im(w, static_cast<int>(rows), QImage::Format_ARGB32_Premultiplied);
+        if (im.isNull())
+            return im;
+        for (size_t y = 0; y < rows; ++y) {
+            const uint8_t* row = r.data() + offBits + (h > 0 ? rows - 1 - y : y) * stride;
+            auto* out = reinterpret_cast<QRgb*>(im.scanLine(static_cast<int>(y)));
+            for (int x = 0; x < w; ++x) {
+                const uint8_t a = row[4 * x + 3];
+                out[x] = qRgba(std::min(row[4 * x + 2], a), std::min(row[4 * x + 1], a), std::min(row[4 * x], a), a);
+            }
+        }
+        return im;
+    }
+    // A 1-bit bitmap's bits, white where 1, whatever its colours; null for other bitmaps.
+    QImage monoDib(const Record& r, size_t offBmi, size_t cbBmi, size_t offBits, size_t cbBits) const
+    {
+        if (cbBmi < 40 || !r.has(offBmi, 40) || r.u16(offBmi + 14) != 1)
+            return QImage();
+        const int w = r.i32(offBmi + 4), h = r.i32(offBmi + 8);
+        if (w <= 0 || w > 4096 || h == 0 || h < -4096 || h > 4096)
+            return QImage();
+        const size_t rows = static_cast<size_t>(std::abs(h)), stride = ((static_cast<size_t>(w) + 31) / 32) * 4;
+        if (!r.has(offBits, stride * rows) || cbBits < stride * rows)
+            return QImage();
+        QImage im(w, static_cast<int>(rows), QImage::Format_RGB32);
+        if (im.isNull())
+            return im;
+        for (size_t y = 0; y < rows; ++y) {
+            const uint8_t* row = r.data() + offBits + (h > 0 ? rows - 1 - y : y) * stride;
+            auto* out = reinterpret_cast<QRgb*>(im.scanLine(static_cast<int>(y)));
+            for (int x = 0; x < w; ++x)
+                out[x] = (row[x / 8] & (0x80 >> (x % 8))) ? 0xFFFFFFFFu : 0xFF000000u;
+        }
+        return im;
+    }
+    // A region of a region record (RGNDATA of `size` bytes at `off`) in canvas pixels.
+    std::optional<QRegion> regionAt(const Record& r, size_t off, size_t size) const
+    {
+        const auto rg = rgnData(r, off, size);
+        if (!rg)
+            return std::nullopt;
+        return p_.mapRegion(*rg, true);
+    }
     bool polyRecord(uint32_t type, const Record& r);
+    bool polyDraw(const Record& r, bool small);
     bool text(const Record& r, bool wide);
 
     Player& p_;
@@ -235,25 +390,114 @@ bool EmfPlayer::polyRecord(uint32_t type, const Record& r)
     return true;
 }
 
+bool EmfPlayer::polyDraw(const Record& r, bool small)
+{
+    // Points, then one type byte a point: move to 6, line to 2, Bezier to 4, close figure 1.
+    const size_t count = r.u32(24);
+    std::vector<DPoint> pts;
+    if (r.shortRead() || !points(r, 28, count, small, pts))
+        return false;
+    const size_t types = 28 + count * (small ? 4 : 8);
+    if (!r.has(types, count))
+        return false;
+    std::vector<DPoint> figure{p_.dc.pos};
+    auto flush = [&](bool close) {
+        if (close && figure.size() > 1)
+            figure.push_back(figure.front());
+        if (figure.size() > 1)
+            p_.polyline(figure);
+        figure = {p_.dc.pos};
+    };
+    for (size_t k = 0; k < count; ++k) {
+        const uint8_t t = r.data()[types + k];
+        switch (t & ~1u) {
+        case 6:
+            flush(false);
+            figure = {pts[k]};
+            break;
+        case 2:
+            figure.push_back(pts[k]);
+            break;
+        case 4:
+            if (k + 2 < count) {
+                flattenBezier(figure.back(), pts[k], pts[k + 1], pts[k + 2], figure);
+                k += 2;
+            }
+            break;
+        default:
+            return false;
+        }
+        p_.dc.pos = figure.back();
+        if (t & 1) {
+            const DPoint first = figure.front();
+            flush(true);
+            p_.dc.pos = first;
+            figure = {first};
+        }
+    }
+    flush(false);
+    return true;
+}
+
 bool EmfPlayer::text(const Record& r, bool wide)
 {
-    // EMRTEXT at 36: reference point, character count, string offset, options, rectangle.
+    // EMRTEXT at 36: reference point, character count, string offset, options, rectangle,
+    // advances offset.
     const double x = r.i32(36), y = r.i32(40);
     const size_t n = r.u32(44), offString = r.u32(48);
     const uint32_t opts = r.u32(52);
-    const double rect[4] = {static_cast<double>(r.i32(56)), static_cast<double>(r.i32(60)),
-                            static_cast<double>(r.i32(64)), static_cast<double>(r.i32(68))};
+    TextInput in;
+    in.options = opts;
+    in.hasRect = true;
+    for (int k = 0; k < 4; ++k)
+        in.rect[k] = r.i32(56 + 4 * static_cast<size_t>(k));
+    const size_t offDx = r.u32(72);
     if (r.shortRead())
         return false;
     const size_t each = wide ? 2 : 1;
     if (n > r.size() / each || !r.has(offString, n * each))
         return false;
-    std::string bytes;
-    for (size_t k = 0; k < n; ++k) {
-        const uint32_t c = wide ? r.u16(offString + 2 * k) : r.data()[offString + k];
-        bytes += static_cast<char>(c < 256 ? c : '?');
+    const LogFont& f = p_.dc.font;
+    if (wide) {
+        for (size_t k = 0; k < n; ++k)
+            in.text.push_back(r.u16(offString + 2 * k));
+        in.glyphIndexes = (opts & eto::GlyphIndex) != 0;
+        if (!in.glyphIndexes && f.charset == charset::Symbol)
+            in.text = mapSymbolText(f.face, in.text);
+    } else {
+        in.bytes.assign(reinterpret_cast<const char*>(r.data() + offString), n);
+        in.text = decodeFontText(f.charset, f.face, r.data() + offString, n);
     }
-    p_.text(x, y, bytes, (opts & 2) ? rect : nullptr, (opts & 4) ? rect : nullptr);
+    // Advances: one a character (or a pair with ETO_PDY); for 8-bit text one a byte, summed over
+    // the bytes of each double-byte character.
+    const size_t per = (opts & eto::Pdy) ? 2 : 1;
+    if (offDx != 0 && n > 0 && n <= r.size() / (4 * per) && r.has(offDx, n * 4 * per)) {
+        std::vector<double> dx, dy;
+        for (size_t k = 0; k < n; ++k) {
+            dx.push_back(r.i32(offDx + 4 * per * k));
+            dy.push_back(per == 2 ? r.i32(offDx + 4 * per * k + 4) : 0);
+        }
+        if (!wide && in.text.size() != n) {
+            std::vector<double> cdx, cdy;
+            size_t byte = 0;
+            for (size_t c = 0; c < in.text.size() && byte < n; ++c) {
+                const size_t units = firstCharacterBytes(f.charset, r.data() + offString + byte, n - byte);
+                double sx = 0, sy = 0;
+                for (size_t k = 0; k < units && byte < n; ++k, ++byte) {
+                    sx += dx[byte];
+                    sy += dy[byte];
+                }
+                cdx.push_back(sx);
+                cdy.push_back(sy);
+            }
+            dx.swap(cdx);
+            dy.swap(cdy);
+        }
+        in.dx = std::move(dx);
+        if (per == 2)
+            in.dy = std::move(dy);
+    }
+    p_.text(x, y, in);
     return true;
 }
 
@@ -339,27 +583,141 @@ bool EmfPlayer::record(uint32_t type, const Record& r)
         p_.intersectClip(i32(0), i32(1), i32(2), i32(3));
         break;
     case kExtSelectClipRgn: {
-        // RGN_COPY (5) without region data resets the clip; otherwise the region's bounds.
-        const uint32_t size = r.u32(8), mode = r.u32(12);
-        if (size == 0 || !r.has(16, 32)) {
+        // Without region data only the copy mode means anything: it removes the clip.
+        const size_t size = r.u32(8);
+        const int mode = static_cast<int>(r.u32(12));
+        if (r.shortRead())
+            return false;
+        if (size == 0) {
             if (mode == 5)
-                dc.clip.reset();
+                p_.combineClip(std::nullopt, 5);
             break;
         }
-        // Region bounds are device units: the reference device before the frame mapping, taken
-        // here through the current mapping with an identity world transform as an approximation.
-        const double l = r.i32(16 + 16), t = r.i32(16 + 20), rr = r.i32(16 + 24), b = r.i32(16 + 28);
-        const DcState keep = dc;
-        dc.m11 = dc.m22 = 1;
-        dc.m12 = dc.m21 = dc.dx = dc.dy = 0;
-        dc.mapMode = MmText;
-        dc.winOrgX = dc.winOrgY = dc.vpOrgX = dc.vpOrgY = 0;
-        if (mode == 5)
-            dc.clip.reset();
-        p_.intersectClip(l, t, rr, b);
-        const std::optional<IRect> clip = dc.clip;
-        dc = keep;
-        dc.clip = clip;
+        const auto rg = regionAt(r, 16, size);
+        if (!rg)
+            return false;
+        p_.combineClip(*rg, mode);
+        break;
+    }
+    case kExcludeClipRect:
+        p_.excludeClip(i32(0), i32(1), i32(2), i32(3));
+        break;
+    case kOffsetClipRgn:
+        p_.offsetClip(i32(0), i32(1));
+        break;
+    case kSelectClipPath:
+        p_.clipPath(static_cast<int>(r.u32(8)));
+        break;
+    case kSetArcDirection:
+        dc.arcClockwise = r.u32(8) == 2;
+        break;
+    case kFillRgn:
+    case kFrameRgn:
+    case kInvertRgn:
+    case kPaintRgn: {
+        const size_t size = r.u32(24);
+        const size_t at = type == kFillRgn ? 32 : type == kFrameRgn ? 40 : 28;
+        const auto rg = regionAt(r, at, size);
+        if (r.shortRead() || !rg)
+            return false;
+        if (type == kInvertRgn) {
+            p_.invertRegion(*rg);
+        } else if (type == kPaintRgn) {
+            p_.fillRegion(*rg, p_.canvasBrush(dc.brush, dc.monoBrush));
+        } else {
+            const uint32_t k = r.u32(28);
+            std::optional<GdiObject> b;
+            if (k & 0x80000000u)
+                b = stockObject(k & 0x7FFFFFFFu);
+            else if (const auto it = objects_.find(k); it != objects_.end())
+                b = it->second;
+            if (!b || b->type != GdiObject::Type::Brush)
+                return false;
+            const Brush brush = p_.canvasBrush(b->brush, b->monoPattern);
+            if (type == kFillRgn)
+                p_.fillRegion(*rg, brush);
+            else
+                p_.frameRegion(*rg, brush, r.i32(32), r.i32(36));
+        }
+        break;
+    }
+    case kExtFloodFill:
+        p_.floodFill(i32(0), i32(1), r.u32(16) & 0xFFFFFF, r.u32(20) == 1);
+        break;
+    case kAngleArc: {
+        // A line from the current position to the arc's start, then the arc; angles in degrees
+        // counter-clockwise, the radius in logical units.
+        const double cx = i32(0), cy = i32(1), radius = r.u32(16);
+        const double start = r.f32(20), sweep = r.f32(24);
+        if (r.shortRead() || !(std::abs(sweep) < 1e6) || !(std::abs(start) < 1e6))
+            return false;
+        const int steps = std::clamp(static_cast<int>(std::abs(sweep) / 4) + 1, 2, 512);
+        std::vector<DPoint> pts;
+        for (int k = 0; k <= steps; ++k) {
+            const double a = (start + sweep * k / steps) * std::numbers::pi / 180;
+            pts.push_back({cx + radius * std::cos(a), cy - radius * std::sin(a)});
+        }
+        p_.pathPolyline(pts, true);
+        break;
+    }
+    case kArcTo: {
+        const std::vector<DPoint> pts =
+            p_.arcPoints(i32(0), i32(1), i32(2), i32(3), DPoint{i32(4), i32(5)}, DPoint{i32(6), i32(7)});
+        if (r.shortRead())
+            return false;
+        p_.pathPolyline(pts, true);
+        break;
+    }
+    case kPolyDraw:
+    case kPolyDraw16:
+        return polyDraw(r, type == kPolyDraw16);
+    case kMaskBlt: {
+        const double x = i32(4), y = i32(5), w = i32(6), h = i32(7);
+        const uint32_t rop4 = r.u32(40);
+        const int xSrc = r.i32(44), ySrc = r.i32(48), xMask = r.i32(100), yMask = r.i32(104);
+        if (r.shortRead())
+            return false;
+        const QImage image = dibAt(r, 84);
+        const QImage mask = monoDib(r, r.u32(112), r.u32(116), r.u32(120), r.u32(124));
+        if (image.isNull()) {
+            p_.blit(x, y, x + w, y + h, nullptr, IRect{}, (rop4 & 0x00FF0000u) | 0xFFFFu);
+            break;
+        }
+        p_.maskBlit(x, y, x + w, y + h, image, sourceRect(xSrc, ySrc, static_cast<int64_t>(w), static_cast<int64_t>(h)),
+                    mask, IPoint{xMask, yMask}, rop4);
+        break;
+    }
+    case kPlgBlt: {
+        const DPoint pts[3] = {{i32(4), i32(5)}, {i32(6), i32(7)}, {i32(8), i32(9)}};
+        const int xSrc = r.i32(48), ySrc = r.i32(52), cxSrc = r.i32(56), cySrc = r.i32(60);
+        const int xMask = r.i32(112), yMask = r.i32(116);
+        if (r.shortRead())
+            return false;
+        const QImage image = dibAt(r, 96);
+        const QImage mask = monoDib(r, r.u32(124), r.u32(128), r.u32(132), r.u32(136));
+        if (image.isNull())
+            break;
+        p_.plgBlit(pts, image, sourceRect(xSrc, ySrc, cxSrc, cySrc), mask.isNull() ? nullptr : &mask,
+                   IPoint{xMask, yMask});
+        break;
+    }
+    case kAlphaBlend:
+    case kTransparentBlt: {
+        const double x = i32(4), y = i32(5), w = i32(6), h = i32(7);
+        const uint32_t param = r.u32(40);
+        const int xSrc = r.i32(44), ySrc = r.i32(48), cxSrc = r.i32(100), cySrc = r.i32(104);
+        if (r.shortRead())
+            return false;
+        // BLENDFUNCTION: operation, flags, constant alpha, alpha format (1: the source's own).
+        const bool perPixel = type == kAlphaBlend && ((param >> 24) & 0xFF) == 1;
+        const QImage image = dibAt(r, 84, perPixel);
+        if (image.isNull())
+            break;
+        const IRect src = sourceRect(xSrc, ySrc, cxSrc, cySrc);
+        if (type == kAlphaBlend)
+            p_.alphaBlit(x, y, x + w, y + h, image, src, static_cast<int>((param >> 16) & 0xFF), perPixel);
+        else
+            p_.transparentBlit(x, y, x + w, y + h, image, src, param & 0xFFFFFF);
         break;
     }
     case kSaveDc:
@@ -454,7 +812,17 @@ bool EmfPlayer::record(uint32_t type, const Record& r)
     case kCreateDibPatternBrushPt: {
         GdiObject o;
         o.type = GdiObject::Type::Brush;
-        const QImage image = dib(r, r.u32(16), r.u32(20), r.u32(24), r.u32(28));
+        // A monochrome brush, or a 1-bit pattern given with palette indexes, has no colours of
+        // its own: it takes the text and background colours.
+        QImage image;
+        const size_t offBmi = r.u32(16), cbBmi = r.u32(20);
+        const bool blackAndWhite = cbBmi >= 48 && r.has(offBmi, 48) && r.u16(offBmi + 14) == 1 &&
+            (r.u32(offBmi + 40) & 0xFFFFFF) == 0 && (r.u32(offBmi + 44) & 0xFFFFFF) == 0xFFFFFF;
+        if (type == kCreateMonoBrush || r.u32(12) == 1 || blackAndWhite)
+            image = monoDib(r, r.u32(16), r.u32(20), r.u32(24), r.u32(28));
+        o.monoPattern = !image.isNull();
+        if (image.isNull())
+            image = dib(r, r.u32(16), r.u32(20), r.u32(24), r.u32(28));
         if (r.shortRead())
             return false;
         if (!image.isNull()) {
@@ -469,22 +837,27 @@ bool EmfPlayer::record(uint32_t type, const Record& r)
     case kExtCreateFontIndirectW: {
         GdiObject o;
         o.type = GdiObject::Type::Font;
-        o.font.pixelHeight = r.i32(12);
-        o.font.escapement = r.i32(20) % 3600;
-        const int weight = r.i32(28);
-        if (r.shortRead() || !r.has(32, 3))
+        LogFont& f = o.font;
+        f.height = r.i32(12);
+        f.width = r.i32(16);
+        f.escapement = r.i32(20) % 3600;
+        f.orientation = r.i32(24) % 3600;
+        f.weight = r.i32(28);
+        if (r.shortRead() || !r.has(32, 4))
             return false;
-        const uint8_t* p = r.data() + 32;
-        o.font.style = static_cast<uint8_t>((weight >= 600 ? 1 : 0) | (p[0] ? 2 : 0) | (p[1] ? 4 : 0) | (p[2] ? 8 : 0));
-        std::string face;
+        f.italic = r.data()[32] != 0;
+        f.underline = r.data()[33] != 0;
+        f.strikeOut = r.data()[34] != 0;
+        f.charset = r.data()[35];
+        std::u16string face;
         for (size_t k = 0; k < 32 && r.has(40 + 2 * k, 2); ++k) {
             const uint16_t c = r.u16(40 + 2 * k);
             if (c == 0)
                 break;
-            face += static_cast<char>(c < 128 ? c : '?');
+            face.push_back(c);
         }
         if (!face.empty())
-            o.font.face = face;
+            f.face = QString::fromUtf16(face.data(), static_cast<qsizetype>(face.size())).toStdString();
         objects_[r.u32(8)] = o;
         break;
     }
@@ -545,8 +918,7 @@ bool EmfPlayer::record(uint32_t type, const Record& r)
             if (r.shortRead())
                 return false;
         }
-        p_.blit(x, y, x + w, y + h, image.isNull() ? nullptr : &image, IRect{xSrc, ySrc, xSrc + cxSrc, ySrc + cySrc},
-                rop);
+        p_.blit(x, y, x + w, y + h, image.isNull() ? nullptr : &image, sourceRect(xSrc, ySrc, cxSrc, cySrc), rop);
         break;
     }
     case kStretchDiBits:
@@ -568,8 +940,8 @@ bool EmfPlayer::record(uint32_t type, const Record& r)
         if (image.isNull())
             break;
         // Source rows count from the bottom of a bottom-up bitmap.
-        const int top = bottomUp ? image.height() - ySrc - cySrc : ySrc;
-        p_.blit(x, y, x + w, y + h, &image, IRect{xSrc, top, xSrc + cxSrc, top + cySrc}, rop);
+        const int64_t top = bottomUp ? int64_t{image.height()} - ySrc - cySrc : ySrc;
+        p_.blit(x, y, x + w, y + h, &image, sourceRect(xSrc, top, cxSrc, cySrc), rop);
         break;
     }
     case kExtTextOutA:
@@ -583,13 +955,13 @@ bool EmfPlayer::record(uint32_t type, const Record& r)
 
 }  // namespace
 
-void playEmf(const std::vector<uint8_t>& bytes, Canvas& canvas, const IRect& dest)
+void playEmf(const std::vector<uint8_t>& bytes, Canvas& canvas, const IRect& dest, Diagnostics* d, int depth)
 {
     const Record head(bytes.data(), bytes.size());
     const double bl = head.i32(8), bt = head.i32(12), br = head.i32(16), bb = head.i32(20);
     const double fl = head.i32(24), ft = head.i32(28), fr = head.i32(32), fb = head.i32(36);
     const double devW = head.i32(72), devH = head.i32(76), mmW = head.i32(80), mmH = head.i32(84);
-    Player player(canvas, dest);
+    Player player(canvas, dest, d);
     if (devW > 0 && devH > 0 && mmW > 0 && mmH > 0) {
         player.pxPerMmX = devW / mmW;
         player.pxPerMmY = devH / mmH;
@@ -607,16 +979,27 @@ void playEmf(const std::vector<uint8_t>& bytes, Canvas& canvas, const IRect& des
         player.refHeight = std::max(1.0, bb - bt + 1);
     }
     EmfPlayer emf(player);
+    const bool plus = emfPlusDrawable(bytes);
+    EmfPlusPlayer emfPlus(player, depth);
     size_t off = 0;
     bool first = true;
+    auto name = [](uint32_t type) { return "EMF record " + std::to_string(type); };
     while (head.has(off, 8)) {
         const uint32_t type = head.u32(off), size = head.u32(off + 4);
-        if (size < 8 || size % 4 != 0 || size > bytes.size() - off)
-            break;  // malformed: the picture ends here
+        if (size < 8 || size % 4 != 0 || size > bytes.size() - off) {
+            warnTo(d, name(type) + " runs past the end of the picture: the picture ends here",
+                   static_cast<int64_t>(off));
+            break;
+        }
         if (type == kEof)
             break;
-        if (!first && !emf.record(type, Record(bytes.data() + off, size)))
-            break;
+        const Record r(bytes.data() + off, size);
+        if (plus && type == kComment && size >= 16 && r.u32(12) == 0x2B464D45u) {
+            emfPlus.comment(r, static_cast<int64_t>(off));
+        } else if (!first && !(plus && emfPlus.started() && !emfPlus.afterGetDc() && drawsSomething(type))) {
+            if (!emf.record(type, r))
+                warnTo(d, name(type) + " is inconsistent with its size: skipped", static_cast<int64_t>(off));
+        }
         first = false;
         off += size;
     }
