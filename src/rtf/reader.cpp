@@ -629,7 +629,7 @@ Document Reader::run()
             }
             if (t.type != Token::Text && t.type != Token::Hex) {
                 const int cp = cur_.dest == Dest::Normal ? currentCodePage() : 0;
-                tok_.setLeadCodePage(isDoubleByte(cp) ? cp : 0);
+                tok_.setLeadCodePage(isDoubleByteCodePage(cp) ? cp : 0);
             }
         }
         t = tok_.next();

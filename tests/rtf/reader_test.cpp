@@ -62,13 +62,6 @@ TEST(RtfReader, CodePagesOfTheDocumentAndOfFonts)
     EXPECT_EQ(text(R"({\rtf1\ansicpg77777 \'e9})"), u8(u"\u00E9\n"));
     // Symbol fonts show the characters of their glyphs.
     EXPECT_EQ(text(R"({\rtf1{\fonttbl{\f3\ftech\fcharset2 Symbol;}}\f3 a\'b7p})"), u8(u"\u03B1\u2022\u03C0\n"));
-    // Code pages of the charsets.
-    EXPECT_EQ(codePageOfCharset(180), 1256);
-    EXPECT_EQ(codePageOfCharset(163), 1258);
-    EXPECT_EQ(codePageOfCharset(186), 1257);
-    EXPECT_EQ(codePageOfCharset(129), 949);
-    EXPECT_EQ(codePageOfCharset(134), 936);
-    EXPECT_EQ(codePageOfCharset(136), 950);
 }
 
 TEST(RtfReader, DoubleByteTextKeepsTrailBytesThatLookLikeControls)
@@ -84,10 +77,6 @@ TEST(RtfReader, DoubleByteTextKeepsTrailBytesThatLookLikeControls)
     EXPECT_EQ(text("{\\rtf1{\\fonttbl{\\f0\\fcharset129 K;}}\\f0 \\'c7\\'d1\\par}"), u8(u"\uD55C\n"));
     // A lead byte with nothing after it is lost, not the text around it.
     EXPECT_EQ(text(sjis + "a\\'82\\par}"), u8(u"a\uFFFD\n"));
-    EXPECT_TRUE(isLeadByte(932, 0x81));
-    EXPECT_FALSE(isLeadByte(932, 0xA0));
-    EXPECT_TRUE(isLeadByte(949, 0xFE));
-    EXPECT_FALSE(isLeadByte(1252, 0x81));
 }
 
 TEST(RtfReader, UnicodeWithFallbackSkipping)

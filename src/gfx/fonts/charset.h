@@ -18,9 +18,9 @@ inline constexpr int ShiftJis = 128;
 inline constexpr int Oem = 255;
 }  // namespace charset
 
-// The code page of a charset; 1252 for the ANSI and default charsets and any unknown one, 0 for
-// the symbol charset (its codes are not characters of any code page).
-int codePageOfCharset(int charset);
+// The code page of a font's charset: 437 for OEM, 1252 for the ANSI and default charsets and any
+// unknown one, 0 for the symbol charset (its codes are not characters of any code page).
+int fontCodePage(int charset);
 
 // Which public table turns a symbol font's codes into characters: the Symbol table for Symbol and
 // its look-alikes, the Wingdings table for Wingdings; other symbol fonts keep their codes in the
