@@ -13,6 +13,7 @@ packages=(
                                       # MPEG-1/2 video, MP3, ADPCM
   gstreamer1.0-tools                  # gst-launch-1.0: the tests' short video clip, made at build time
   libjpeg62-turbo-dev libgif-dev      # picture decoders
+  libpng-dev                          # PNG pages and sheets, written fast and exact
   libgsf-1-dev                        # compound files of embedded objects
   libjpeg-turbo-progs                 # djpeg, the reference the JPEG tests compare with
   poppler-utils                       # pdfinfo and pdftoppm, to check the PDFs printing writes

@@ -7,6 +7,7 @@
 #include "cli/print_command.h"
 #include "core/errors.h"
 #include "core/fields.h"
+#include "gfx/print/png_file.h"
 #include "viewer/dump.h"
 #include "viewer/render.h"
 #include "viewer/viewer.h"
@@ -88,7 +89,7 @@ int render(const CommandLine& cmd, std::ostream& err)
         }
         const std::string name =
             first == last ? outputNameFor(cmd.output, n).value_or(cmd.output) : *outputNameFor(cmd.output, n);
-        if (!image.save(QString::fromStdString(name), "PNG")) {
+        if (!writePngFile(image, name)) {
             err << "Cannot write " << name << '\n';
             return kExitError;
         }
