@@ -1,8 +1,10 @@
 #include "cli/cli.h"
 
 #include <cstdio>
+#include <iostream>
 #include <ostream>
 
+#include "cli/convert_command.h"
 #include "cli/loaded_document.h"
 #include "cli/print_command.h"
 #include "core/errors.h"
@@ -37,11 +39,12 @@ std::string usageText()
            "                                        print the loaded document as JSON\n"
            "  velmora-reader trace [-p PAGE] [-z ZOOM] [--chapter N] FILE\n"
            "                                        print the drawing calls of page PAGE (default\n"
-           "                                        1) at ZOOM percent, one per line\n"
-           "  velmora-reader --help | --version\n"
-           "Options: --chapter N works on chapter N of a book (.BOK); without it a book's first\n"
-           "chapter is used. --verbose also prints, on standard error, each damage the reader\n"
-           "recovered from (a picture it could not decode, a text page it skipped, ...).\n";
+           "                                        1) at ZOOM percent, one per line\n" +
+        convertUsageText() +
+        "  velmora-reader --help | --version\n"
+        "Options: --chapter N works on chapter N of a book (.BOK); without it a book's first\n"
+        "chapter is used. --verbose also prints, on standard error, each damage the reader\n"
+        "recovered from (a picture it could not decode, a text page it skipped, ...).\n";
 }
 
 namespace {
@@ -79,8 +82,8 @@ int render(const CommandLine& cmd, std::ostream& err)
             continue;
         }
         const QImage image = renderPage(
-            *v.state.CurrentPage, v.state.ZoomFactor, 96, [&err](const std::string& message) { err << message << '\n'; },
-            &v.diagnostics);
+            *v.state.CurrentPage, v.state.ZoomFactor, 96,
+            [&err](const std::string& message) { err << message << '\n'; }, &v.diagnostics);
         if (image.isNull()) {
             err << "Page " << n << " is too large to render (" << v.state.CurrentPage->width << " x "
                 << v.state.CurrentPage->height << " pixels)\n";
@@ -161,6 +164,14 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
         cmd.mode = CommandLine::Mode::Version;
         return cmd;
     }
+    if (verb == "convert") {
+        auto options = parseConvertOptions(std::vector<std::string>(args.begin() + 1, args.end()), usageError);
+        if (!options)
+            return std::nullopt;
+        cmd.mode = options->worker ? CommandLine::Mode::ConvertWorker : CommandLine::Mode::Convert;
+        cmd.convert = std::make_shared<const ConvertOptions>(std::move(*options));
+        return cmd;
+    }
     if (verb != "render" && verb != "dump" && verb != "print" && verb != "trace") {
         if (!verb.empty() && verb[0] == '-') {
             usageError = "Unknown option " + verb;
@@ -178,8 +189,8 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
             continue;
         }
         const bool pageOption = a == "-f" || a == "-l";
-        const bool renderOption = (verb == "render" && (pageOption || a == "-z")) ||
-            (verb == "trace" && (a == "-p" || a == "-z"));
+        const bool renderOption =
+            (verb == "render" && (pageOption || a == "-z")) || (verb == "trace" && (a == "-p" || a == "-z"));
         const bool printOption = verb == "print" && (pageOption || a == "-c" || a == "-r");
         if (renderOption || printOption) {
             int value = 0;
@@ -270,6 +281,10 @@ int runCommand(const CommandLine& cmd, std::ostream& out, std::ostream& err)
         return trace(cmd, out, err);
     case CommandLine::Mode::Print:
         return printCommand(cmd, out, err);
+    case CommandLine::Mode::Convert:
+        return runConvert(*cmd.convert, out, err);
+    case CommandLine::Mode::ConvertWorker:
+        return runConvertWorker(*cmd.convert, std::cin, out);
     case CommandLine::Mode::Window:
         break;
     }
