@@ -52,6 +52,8 @@ struct Worker {
     int fromWorker = -1;  // its standard output
     std::string buffer;  // what it wrote after its last complete line
     std::optional<size_t> job;  // the document it is converting
+    std::chrono::steady_clock::time_point since;  // when it was handed the document
+    bool timedOut = false;  // stopped for taking too long
     int done = 0;
 };
 
@@ -60,8 +62,11 @@ public:
     Pool(const ConvertOptions& options, std::string exe) : options_(options), exe_(std::move(exe)) { }
     ~Pool()
     {
-        for (Worker& w : workers_)
+        for (Worker& w : workers_) {
+            if (w.job && w.pid > 0)
+                kill(w.pid, SIGKILL);
             stop(w);
+        }
     }
 
     // Starts a worker; false when the system cannot.
@@ -140,6 +145,7 @@ public:
             written += static_cast<size_t>(n);
         }
         w.job = index;
+        w.since = std::chrono::steady_clock::now();
         return true;
     }
 
@@ -203,7 +209,7 @@ std::string describeExit(int status)
 std::string convertUsageText()
 {
     return "  velmora-reader convert [-j JOBS] [--format pdf|png] [--zoom Z | --dpi D] [--force]\n"
-           "                       [--list FILE] [--slice K/N] SOURCE... OUTDIR\n"
+           "                       [--timeout S] [--list FILE] [--slice K/N] SOURCE... OUTDIR\n"
            "                                        convert every .VPG, .VTX and .BOK under the\n"
            "                                        SOURCE files and folders (and those listed in\n"
            "                                        FILE, one a line) into OUTDIR: PDF sheets at D\n"
@@ -212,8 +218,9 @@ std::string convertUsageText()
            "                                        JOBS workers (default: one per core); documents\n"
            "                                        whose output is newer are skipped unless\n"
            "                                        --force; --slice K/N takes every Nth document\n"
-           "                                        from the Kth. One JSON line per document on\n"
-           "                                        standard output\n";
+           "                                        from the Kth. A document taking longer than S\n"
+           "                                        seconds (default 600, 0: no limit) fails. One\n"
+           "                                        JSON line per document on standard output\n";
 }
 
 std::optional<ConvertOptions> parseConvertOptions(const std::vector<std::string>& args, std::string& usageError)
@@ -253,6 +260,11 @@ std::optional<ConvertOptions> parseConvertOptions(const std::vector<std::string>
                 return std::nullopt;
             }
             dpiGiven = true;
+        } else if (a == "--timeout") {
+            if (!parseInt(args[++i], o.timeoutSeconds) || o.timeoutSeconds < 0) {
+                usageError = "--timeout needs a number of seconds (0: no limit)";
+                return std::nullopt;
+            }
         } else if (a == "--list") {
             o.listFile = args[++i];
         } else if (a == "--slice") {
@@ -350,7 +362,12 @@ int runConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
     for (size_t i = 0; i < jobs.size(); ++i) {
         primary[i] = primaryOutput(jobs[i], options.format, isBookName(jobs[i].input));
         const auto [it, fresh] = outputs.emplace(primary[i], jobs[i].input);
-        if (!fresh) {
+        if (jobs[i].input.find_first_of("\t\n") != std::string::npos ||
+            jobs[i].outBase.find_first_of("\t\n") != std::string::npos) {
+            report(failedRecord(jobs[i].input, primary[i], "The name holds a tab or a line break"));
+            ++failed;
+            ++finished;
+        } else if (!fresh) {
             report(
                 failedRecord(jobs[i].input, primary[i], "The output " + primary[i] + " is also that of " + it->second));
             ++failed;
@@ -405,7 +422,25 @@ int runConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
             }
         if (fds.empty())
             break;
-        if (poll(fds.data(), fds.size(), -1) < 0) {
+        // A worker past the time limit is stopped: its document fails as if it had crashed.
+        int waitMs = -1;
+        if (options.timeoutSeconds > 0) {
+            const auto now = std::chrono::steady_clock::now();
+            for (Worker* w : owners) {
+                if (!w->job)
+                    continue;
+                const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                      w->since + std::chrono::seconds(options.timeoutSeconds) - now)
+                                      .count();
+                if (left <= 0) {
+                    kill(w->pid, SIGKILL);
+                    w->timedOut = true;
+                }
+                const int ms = static_cast<int>(std::clamp<long long>(left, 0, 60000));
+                waitMs = waitMs < 0 ? ms : std::min(waitMs, ms);
+            }
+        }
+        if (poll(fds.data(), fds.size(), waitMs) < 0) {
             if (errno == EINTR)
                 continue;
             err << "Cannot wait for the workers: " << std::strerror(errno) << '\n';
@@ -423,7 +458,10 @@ int runConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
                 // The worker is gone: the document it was on failed with it.
                 const int status = pool.stop(w);
                 if (w.job) {
-                    report(failedRecord(jobs[*w.job].input, primary[*w.job], describeExit(status)));
+                    report(failedRecord(jobs[*w.job].input, primary[*w.job],
+                                        w.timedOut ? "The conversion took longer than " +
+                                                std::to_string(options.timeoutSeconds) + " seconds"
+                                                   : describeExit(status)));
                     ++failed;
                     ++finished;
                     w.job.reset();

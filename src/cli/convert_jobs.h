@@ -16,6 +16,7 @@ struct ConvertOptions {
     int zoom = 100;  // PNG pages, percent
     int dpi = 300;  // PDF sheets
     bool force = false;  // convert also documents whose output is up to date
+    int timeoutSeconds = 600;  // a document taking longer fails (0: no limit)
     std::vector<std::string> sources;  // files and folders from the command line
     std::string listFile;  // --list: one source a line
     int sliceIndex = 1, sliceCount = 1;  // --slice K/N

@@ -192,6 +192,7 @@ TEST(ConvertOptionsParse, OptionsAndUsageErrors)
     EXPECT_TRUE(o->sources.empty());
     EXPECT_EQ(o->dpi, 300);
     EXPECT_EQ(o->format, ConvertFormat::Pdf);
+    EXPECT_EQ(o->timeoutSeconds, 600);
 
     const std::pair<std::vector<std::string>, std::string> bad[] = {
         {{"OUT"}, "convert needs SOURCE... (or --list FILE) and OUTDIR"},
@@ -204,6 +205,7 @@ TEST(ConvertOptionsParse, OptionsAndUsageErrors)
         {{"--format", "png", "--zoom", "201", "a", "OUT"}, "The zoom must lie between 30 and 200"},
         {{"--slice", "3/2", "a", "OUT"}, "--slice needs K/N with 1 <= K <= N"},
         {{"--fast", "a", "OUT"}, "Unknown option --fast"},
+        {{"--timeout", "-1", "a", "OUT"}, "--timeout needs a number of seconds (0: no limit)"},
     };
     for (const auto& [args, message] : bad) {
         err.clear();

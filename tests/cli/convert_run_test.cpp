@@ -221,3 +221,19 @@ TEST_F(ConvertRunTest, SlicesOfAListShareTheDocuments)
     }
     EXPECT_EQ(all[""].error, "No such file or folder: " + path("in/missing.VPG"));
 }
+
+TEST_F(ConvertRunTest, ADocumentPastTheTimeLimitFailsAndTheRunGoesOn)
+{
+    writeDocument(path("in/a-long.VPG"), 800);  // 800 sheets: far more than two seconds
+    writeDocument(path("in/b-short.VPG"), 1);
+    EXPECT_EQ(finish(start({"convert", "-j", "1", "--timeout", "2", "--dpi", "150", path("in"), path("out")},
+                           path("r.jsonl"))),
+              1);
+    auto lines = report(readAll(path("r.jsonl")));
+    EXPECT_EQ(lines[path("in/a-long.VPG")].status, "failed");
+    EXPECT_EQ(lines[path("in/a-long.VPG")].error, "The conversion took longer than 2 seconds");
+    EXPECT_FALSE(fs::exists(path("out/a-long.pdf")));
+    // The next document goes to a new worker.
+    EXPECT_EQ(lines[path("in/b-short.VPG")].status, "converted") << lines[path("in/b-short.VPG")].error;
+    EXPECT_TRUE(completePdf(path("out/b-short.pdf")));
+}
