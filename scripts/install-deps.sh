@@ -18,6 +18,8 @@ packages=(
   libjpeg-turbo-progs                 # djpeg, the reference the JPEG tests compare with
   poppler-utils                       # pdfinfo and pdftoppm, to check the PDFs printing writes
   libgtest-dev libbenchmark-dev       # tests and benchmarks
+  mupdf-tools time                    # benchmarks: mutool, the PDF renderer bench/peer.sh compares
+                                      # with; GNU time for peak memory (bench/convert_bench.sh)
   fontconfig fonts-dejavu-core        # a known font for the window and test rendering
   fonts-liberation2                   # rich text: faces with the widths of the common Windows faces
   fonts-farsiweb                      # rich text: Persian faces (Nazli, Titr, Homa)
