@@ -89,6 +89,60 @@ std::optional<std::string> writeChapter(Viewer& v, const ConvertJob& job, const 
     return std::nullopt;
 }
 
+bool allDigits(const std::string& s, size_t from, size_t to)
+{
+    if (from >= to)
+        return false;
+    for (size_t i = from; i < to; ++i)
+        if (s[i] < '0' || s[i] > '9')
+            return false;
+    return true;
+}
+
+// Whether `name` is the temporary file of one of the document's outputs: "." + the stem, then
+// ".pdf", "-N.pdf", "-N.png" or "-N-N.png", then ".PID.part".
+bool isTemporaryOf(const std::string& name, const std::string& stem)
+{
+    if (name.size() < stem.size() + 11 || name[0] != '.' || name.compare(1, stem.size(), stem) != 0 ||
+        !name.ends_with(".part"))
+        return false;
+    std::string rest = name.substr(stem.size() + 1, name.size() - stem.size() - 6);  // e.g. "-2.pdf.123"
+    const size_t pidDot = rest.rfind('.');
+    if (pidDot == std::string::npos || !allDigits(rest, pidDot + 1, rest.size()))
+        return false;
+    rest.resize(pidDot);
+    if (rest.size() < 4 || (!rest.ends_with(".pdf") && !rest.ends_with(".png")))
+        return false;
+    rest.resize(rest.size() - 4);
+    // What is left: "", "-N" or "-N-N".
+    size_t at = 0;
+    for (int part = 0; at < rest.size() && part < 2; ++part) {
+        if (rest[at] != '-')
+            return false;
+        size_t end = rest.find('-', at + 1);
+        if (end == std::string::npos)
+            end = rest.size();
+        if (!allDigits(rest, at + 1, end))
+            return false;
+        at = end;
+    }
+    return at == rest.size();
+}
+
+// Temporary files an interrupted run left for this document: nobody else converts it now.
+void removeStaleTemporaries(const std::string& outBase)
+{
+    const std::filesystem::path base(outBase);
+    const std::string stem = base.filename().string();
+    std::error_code ec;
+    std::vector<std::filesystem::path> stale;
+    for (std::filesystem::directory_iterator it(base.parent_path(), ec), end; !ec && it != end; it.increment(ec))
+        if (isTemporaryOf(it->path().filename().string(), stem))
+            stale.push_back(it->path());
+    for (const auto& p : stale)
+        std::filesystem::remove(p, ec);
+}
+
 std::vector<std::string> lines(const std::string& text)
 {
     std::vector<std::string> out;
@@ -114,6 +168,7 @@ ConvertRecord convertDocument(const ConvertJob& job, const ConvertOptions& optio
     try {
         std::error_code ec;
         std::filesystem::create_directories(std::filesystem::path(job.outBase).parent_path(), ec);
+        removeStaleTemporaries(job.outBase);
         LoadedDocument doc;
         loadForCommandLine(doc, job.input, &warnings);
         error = doc.error;

@@ -6,7 +6,8 @@
 
 namespace vr {
 
-// Converts the job's document; needs a QGuiApplication. A book gives one PDF per chapter (or its
+// Converts the job's document; needs a QGuiApplication. Temporary files of this document's outputs
+// that an interrupted run left behind are removed first (only one process converts a document). A book gives one PDF per chapter (or its
 // chapters' PNG pages). A reading error keeps the pages read before it: they are written, and the
 // error is reported with status "failed". Never throws for a document's faults.
 ConvertRecord convertDocument(const ConvertJob& job, const ConvertOptions& options);

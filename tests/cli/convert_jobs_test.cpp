@@ -283,3 +283,23 @@ TEST_F(ConvertTest, DamagedAndMissingDocumentsFailWithTheReadersMessage)
     EXPECT_EQ(r.status, "failed");
     EXPECT_EQ(r.files, 0);
 }
+
+TEST_F(ConvertTest, TemporariesOfAnInterruptedRunAreRemovedWithTheirDocumentOnly)
+{
+    VpgWriter w;
+    w.page("P1").line(LineRec());
+    vrtest::writeFile(path("a.VPG"), w.bytes());
+    const char* stale[] = {".a.pdf.123.part", ".a-2.pdf.9.part", ".a-1.png.77.part", ".a-3-12.png.5.part"};
+    const char* kept[] = {".ab.pdf.123.part",    ".a.pdf.part",   ".a.pdf.12x.part", ".a-x.pdf.1.part",
+                          ".a-1-2-3.png.1.part", ".a.txt.1.part", "a.pdf.1.part",    ".a.pdf.1.partial"};
+    for (const char* name : stale)
+        touch(dir / "out" / name);
+    for (const char* name : kept)
+        touch(dir / "out" / name);
+    const ConvertRecord r = convertDocument({path("a.VPG"), path("out/a")}, ConvertOptions{});
+    EXPECT_EQ(r.status, "converted");
+    for (const char* name : stale)
+        EXPECT_FALSE(fs::exists(dir / "out" / name)) << name;
+    for (const char* name : kept)
+        EXPECT_TRUE(fs::exists(dir / "out" / name)) << name;
+}

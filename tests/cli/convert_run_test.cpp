@@ -184,6 +184,9 @@ TEST_F(ConvertRunTest, AKilledRunLeavesNoHalfWrittenOutputAndResumes)
         EXPECT_TRUE(completePdf(line.output)) << line.output;
     }
     EXPECT_EQ(skipped, complete);
+    // The killed run's temporary file went with the document it belonged to.
+    for (const auto& e : fs::directory_iterator(path("out")))
+        EXPECT_TRUE(e.path().extension() == ".pdf") << e.path();
 }
 
 TEST_F(ConvertRunTest, SlicesOfAListShareTheDocuments)
@@ -224,14 +227,14 @@ TEST_F(ConvertRunTest, SlicesOfAListShareTheDocuments)
 
 TEST_F(ConvertRunTest, ADocumentPastTheTimeLimitFailsAndTheRunGoesOn)
 {
-    writeDocument(path("in/a-long.VPG"), 800);  // 800 sheets: far more than two seconds
+    writeDocument(path("in/a-long.VPG"), 300);  // 300 sheets at 600 dpi: far more than 3 seconds
     writeDocument(path("in/b-short.VPG"), 1);
-    EXPECT_EQ(finish(start({"convert", "-j", "1", "--timeout", "2", "--dpi", "150", path("in"), path("out")},
+    EXPECT_EQ(finish(start({"convert", "-j", "1", "--timeout", "3", "--dpi", "600", path("in"), path("out")},
                            path("r.jsonl"))),
               1);
     auto lines = report(readAll(path("r.jsonl")));
     EXPECT_EQ(lines[path("in/a-long.VPG")].status, "failed");
-    EXPECT_EQ(lines[path("in/a-long.VPG")].error, "The conversion took longer than 2 seconds");
+    EXPECT_EQ(lines[path("in/a-long.VPG")].error, "The conversion took longer than 3 seconds");
     EXPECT_FALSE(fs::exists(path("out/a-long.pdf")));
     // The next document goes to a new worker.
     EXPECT_EQ(lines[path("in/b-short.VPG")].status, "converted") << lines[path("in/b-short.VPG")].error;
