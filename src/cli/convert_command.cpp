@@ -392,25 +392,30 @@ int runConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
     Pool pool(options, programPath());
     pool.workers_.resize(workerCount);
     size_t next = 0;
+    // A worker slot that cannot start a process after a few tries is given up; documents no worker
+    // could take are reported failed at the end.
+    std::string startError = "no worker process";
     const auto giveWork = [&](Worker& w) {
-        while (next < pending.size()) {
+        for (int attempt = 0; next < pending.size() && attempt < 3;) {
             if (w.pid < 0 && !pool.start(w)) {
-                err << "Cannot start a worker process: " << std::strerror(errno) << '\n';
-                return false;
+                startError = std::strerror(errno);
+                ++attempt;
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+                continue;
             }
-            const size_t index = pending[next++];
-            if (pool.send(w, index, jobs[index]))
-                return true;
-            // The worker died before it took the document: the document waits for the next one.
-            --next;
+            const size_t index = pending[next];
+            if (pool.send(w, index, jobs[index])) {
+                ++next;
+                return;
+            }
+            // The worker died before it took the document: the document goes to the next one.
             pool.stop(w);
+            ++attempt;
         }
         pool.stop(w);
-        return true;
     };
     for (Worker& w : pool.workers_)
-        if (!giveWork(w))
-            return kExitError;
+        giveWork(w);
 
     while (true) {
         std::vector<pollfd> fds;
@@ -467,8 +472,7 @@ int runConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
                     w.job.reset();
                     progress.update(finished, failed);
                 }
-                if (!giveWork(w))
-                    return kExitError;
+                giveWork(w);
                 continue;
             }
             w.buffer.append(buf, static_cast<size_t>(n));
@@ -488,10 +492,15 @@ int runConvert(const ConvertOptions& options, std::ostream& out, std::ostream& e
                 progress.update(finished, failed);
                 if (w.done >= kDocumentsPerWorker)
                     pool.stop(w);
-                if (!giveWork(w))
-                    return kExitError;
+                giveWork(w);
             }
         }
+    }
+    for (; next < pending.size(); ++next) {
+        const size_t index = pending[next];
+        report(failedRecord(jobs[index].input, primary[index], "Cannot start a worker process: " + startError));
+        ++failed;
+        progress.update(++finished, failed);
     }
     return failed == 0 ? kExitOk : kExitError;
 }
