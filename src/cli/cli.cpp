@@ -40,11 +40,11 @@ std::string usageText()
            "  velmora-reader trace [-p PAGE] [-z ZOOM] [--chapter N] FILE\n"
            "                                        print the drawing calls of page PAGE (default\n"
            "                                        1) at ZOOM percent, one per line\n" +
-        convertUsageText() +
-        "  velmora-reader --help | --version\n"
-        "Options: --chapter N works on chapter N of a book (.BOK); without it a book's first\n"
-        "chapter is used. --verbose also prints, on standard error, each damage the reader\n"
-        "recovered from (a picture it could not decode, a text page it skipped, ...).\n";
+           convertUsageText() +
+           "  velmora-reader --help | --version\n"
+           "Options: --chapter N works on chapter N of a book (.BOK); without it a book's first\n"
+           "chapter is used. --verbose also prints, on standard error, each damage the reader\n"
+           "recovered from (a picture it could not decode, a text page it skipped, ...).\n";
 }
 
 namespace {
@@ -82,8 +82,8 @@ int render(const CommandLine& cmd, std::ostream& err)
             continue;
         }
         const QImage image = renderPage(
-            *v.state.CurrentPage, v.state.ZoomFactor, 96,
-            [&err](const std::string& message) { err << message << '\n'; }, &v.diagnostics);
+            *v.state.CurrentPage, v.state.ZoomFactor, 96, [&err](const std::string& message) { err << message << '\n'; },
+            &v.diagnostics);
         if (image.isNull()) {
             err << "Page " << n << " is too large to render (" << v.state.CurrentPage->width << " x "
                 << v.state.CurrentPage->height << " pixels)\n";
@@ -189,8 +189,8 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
             continue;
         }
         const bool pageOption = a == "-f" || a == "-l";
-        const bool renderOption =
-            (verb == "render" && (pageOption || a == "-z")) || (verb == "trace" && (a == "-p" || a == "-z"));
+        const bool renderOption = (verb == "render" && (pageOption || a == "-z")) ||
+            (verb == "trace" && (a == "-p" || a == "-z"));
         const bool printOption = verb == "print" && (pageOption || a == "-c" || a == "-r");
         if (renderOption || printOption) {
             int value = 0;
