@@ -13,10 +13,13 @@ packages=(
                                       # MPEG-1/2 video, MP3, ADPCM
   gstreamer1.0-tools                  # gst-launch-1.0: the tests' short video clip, made at build time
   libjpeg62-turbo-dev libgif-dev      # picture decoders
+  libpng-dev                          # PNG pages and sheets, written fast and exact
   libgsf-1-dev                        # compound files of embedded objects
   libjpeg-turbo-progs                 # djpeg, the reference the JPEG tests compare with
   poppler-utils                       # pdfinfo and pdftoppm, to check the PDFs printing writes
   libgtest-dev libbenchmark-dev       # tests and benchmarks
+  mupdf-tools time                    # benchmarks: mutool, the PDF renderer bench/peer.sh compares
+                                      # with; GNU time for peak memory (bench/convert_bench.sh)
   fontconfig libfontconfig-dev fonts-dejavu-core  # fonts matched by name; a known font for the window and tests
   fonts-liberation2                   # metric twins of Arial, Times New Roman, Courier New
   fonts-crosextra-carlito fonts-crosextra-caladea  # metric twins of Calibri and Cambria

@@ -18,7 +18,9 @@ int main(int argc, char** argv)
     }
     if (cmd->mode == vr::CommandLine::Mode::Window)
         return vr::runGui(argc, argv, cmd->file);
-    if (cmd->mode == vr::CommandLine::Mode::Help || cmd->mode == vr::CommandLine::Mode::Version)
+    // The convert command's main process only hands documents to its workers.
+    if (cmd->mode == vr::CommandLine::Mode::Help || cmd->mode == vr::CommandLine::Mode::Version ||
+        cmd->mode == vr::CommandLine::Mode::Convert)
         return vr::runCommand(*cmd, std::cout, std::cerr);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

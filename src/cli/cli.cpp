@@ -1,12 +1,15 @@
 #include "cli/cli.h"
 
 #include <cstdio>
+#include <iostream>
 #include <ostream>
 
+#include "cli/convert_command.h"
 #include "cli/loaded_document.h"
 #include "cli/print_command.h"
 #include "core/errors.h"
 #include "core/fields.h"
+#include "gfx/print/png_file.h"
 #include "viewer/dump.h"
 #include "viewer/render.h"
 #include "viewer/viewer.h"
@@ -36,7 +39,8 @@ std::string usageText()
            "                                        print the loaded document as JSON\n"
            "  velmora-reader trace [-p PAGE] [-z ZOOM] [--chapter N] FILE\n"
            "                                        print the drawing calls of page PAGE (default\n"
-           "                                        1) at ZOOM percent, one per line\n"
+           "                                        1) at ZOOM percent, one per line\n" +
+           convertUsageText() +
            "  velmora-reader --help | --version\n"
            "Options: --chapter N works on chapter N of a book (.BOK); without it a book's first\n"
            "chapter is used. --verbose also prints, on standard error, each damage the reader\n"
@@ -88,7 +92,7 @@ int render(const CommandLine& cmd, std::ostream& err)
         }
         const std::string name =
             first == last ? outputNameFor(cmd.output, n).value_or(cmd.output) : *outputNameFor(cmd.output, n);
-        if (!image.save(QString::fromStdString(name), "PNG")) {
+        if (!writePngFile(image, name)) {
             err << "Cannot write " << name << '\n';
             return kExitError;
         }
@@ -158,6 +162,14 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
     }
     if (verb == "--version") {
         cmd.mode = CommandLine::Mode::Version;
+        return cmd;
+    }
+    if (verb == "convert") {
+        auto options = parseConvertOptions(std::vector<std::string>(args.begin() + 1, args.end()), usageError);
+        if (!options)
+            return std::nullopt;
+        cmd.mode = options->worker ? CommandLine::Mode::ConvertWorker : CommandLine::Mode::Convert;
+        cmd.convert = std::make_shared<const ConvertOptions>(std::move(*options));
         return cmd;
     }
     if (verb != "render" && verb != "dump" && verb != "print" && verb != "trace") {
@@ -269,6 +281,10 @@ int runCommand(const CommandLine& cmd, std::ostream& out, std::ostream& err)
         return trace(cmd, out, err);
     case CommandLine::Mode::Print:
         return printCommand(cmd, out, err);
+    case CommandLine::Mode::Convert:
+        return runConvert(*cmd.convert, out, err);
+    case CommandLine::Mode::ConvertWorker:
+        return runConvertWorker(*cmd.convert, std::cin, out);
     case CommandLine::Mode::Window:
         break;
     }

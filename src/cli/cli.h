@@ -3,6 +3,7 @@
 // or a printer's queue).
 #pragma once
 #include <iosfwd>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,8 +13,10 @@ namespace vr {
 // Exit statuses: 0 done, 1 an error with the reader's message, 2 a usage error.
 enum ExitStatus { kExitOk = 0, kExitError = 1, kExitUsage = 2 };
 
+struct ConvertOptions;
+
 struct CommandLine {
-    enum class Mode { Window, Render, Dump, Print, Trace, Help, Version } mode = Mode::Window;
+    enum class Mode { Window, Render, Dump, Print, Trace, Convert, ConvertWorker, Help, Version } mode = Mode::Window;
     std::string file;  // the document (the window's command-line argument)
     std::string output;  // render: PNG path or pattern; print: PDF or PNG (pattern), or empty
     int first = 0;  // 0: from page 1
@@ -28,6 +31,7 @@ struct CommandLine {
     std::string printer;  // empty: the default printer
     bool png = false;  // sheets as PNG images instead of a PDF
     static constexpr int kDefaultPrintDpi = 300;
+    std::shared_ptr<const ConvertOptions> convert;  // convert and its workers
 };
 
 // Parses the arguments after the program name; a usage error yields nullopt and a message.

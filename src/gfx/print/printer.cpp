@@ -7,10 +7,9 @@
 #include <new>
 #include <stdexcept>
 
-#include <QImageWriter>
-
 #include "core/errors.h"
 #include "gfx/canvas/raster_canvas.h"
+#include "gfx/print/png_file.h"
 
 namespace vr {
 namespace {
@@ -243,14 +242,13 @@ void PngSheetPrinter::emitSheet(QImage& sheet)
 {
     const std::string name = nameFor_(sheetsEmitted() + 1);
     const SheetContent content = scanSheet(sheet, bits_);
-    QImageWriter writer(QString::fromStdString(name), "png");
     bool written;
     if (content.blackAndWhite()) {
         QImage mono(bits_.data(), sheet.width(), sheet.height(), content.bytesPerLine, QImage::Format_Mono);
         mono.setColorTable({0xFF000000u, 0xFFFFFFFFu});
-        written = writer.write(mono);
+        written = writePngFile(mono, name);
     } else {
-        written = writer.write(sheet);
+        written = writePngFile(sheet, name);
     }
     if (!written)
         throw VError("Cannot write " + name);

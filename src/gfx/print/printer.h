@@ -144,8 +144,8 @@ private:
 
 // A printer that writes each sheet as a PNG file named by nameFor(sheet number, from 1) as soon
 // as the sheet is done. Sheets that are all black and white are written as 1-bit images, others
-// as 24-bit RGB; either reads back as the same pixels. Throws VError("Cannot write <name>") when
-// a file cannot be written.
+// as writePngFile writes them (a palette for up to 256 colours, else 24-bit RGB); either reads back
+// as the same pixels. Throws VError("Cannot write <name>") when a file cannot be written.
 class PngSheetPrinter : public PaperSheetPrinter {
 public:
     PngSheetPrinter(int dpi, double paperWidthMM, double paperHeightMM,
