@@ -157,6 +157,10 @@ private:
     std::vector<std::unique_ptr<TSurfaceT>> pages_;
 };
 
+// The zoom box's items (30 ... 200) are the steps of zooming in and out: the next item above
+// (direction 1) or below (-1) `percent`, or `percent` itself past the last one.
+int nextZoomStep(int percent, int direction);
+
 // The extension rule of the loader: the text from the last dot of the file name, first four
 // characters, upper-cased ("" when the name has no dot after its last separator).
 std::string documentExtension(const std::string& fileName);
