@@ -320,10 +320,12 @@ void frames(VpgWriter& w)
     for (int i = 0; i < 9; ++i) {
         lines.push_back(textLineRecord(std::to_string(runs.size()), "3", "0", "4"));
         // Runs follow one another leftwards; these words are English, so the last comes first.
+        // Each run carries the space after its word, as the editor writes them: a line set again
+        // from the column's edge (on paper) keeps its words apart.
         runs.push_back(run(words[i][2], 230, 14, 0, i == 8 ? 2 : 0));
-        runs.push_back(
-            run(words[i][1], 120, i % 3 == 1 ? 16 : 14, i % 3 == 1 ? rgb(0, 110, 60) : 0, i % 3 == 1 ? 1 : 0));
-        runs.push_back(run(words[i][0], 20, 14, 0, 0));
+        runs.push_back(run(std::string(words[i][1]) + " ", 120, i % 3 == 1 ? 16 : 14, i % 3 == 1 ? rgb(0, 110, 60) : 0,
+                           i % 3 == 1 ? 1 : 0));
+        runs.push_back(run(std::string(words[i][0]) + " ", 20, 14, 0, 0));
     }
     w.object("TDMEMO", frame(body, vrtest::frameBackground("0"), 6, lines, runs));
 
