@@ -21,6 +21,13 @@ packages=(
   fonts-liberation2                   # rich text: faces with the widths of the common Windows faces
   fonts-farsiweb                      # rich text: Persian faces (Nazli, Titr, Homa)
   xvfb xauth                          # a virtual display for window runs without one
+  python3-fonttools                   # the samples' Persian faces, built from fonts-farsiweb
+  help2man                            # the man page, written from --help
+  dpkg-dev                            # cpack's Debian package: dpkg-shlibdeps finds the dependencies
+  desktop-file-utils appstream        # desktop-file-validate, appstreamcli: the desktop files' checks
+  shared-mime-info xdg-utils          # update-mime-database, xdg-mime: the MIME types' check
+  libfile-mimeinfo-perl               # mimetype, which xdg-mime asks outside a desktop session
+  hyperfine                           # the thumbnail benchmark (bench/thumbnail_bench.sh)
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -9,6 +9,7 @@
 
 #include "sample_book.h"
 #include "sample_ole.h"
+#include "sample_persian.h"
 #include "sample_pictures.h"
 #include "sample_richtext.h"
 #include "support/doc_writer.h"
@@ -439,6 +440,7 @@ int main(int argc, char** argv)
     samples::writeFile(folder + "/tour-house.wmf", samples::houseWmf());
     samples::writeFile(folder + "/tour-flower.emf", samples::flowerEmf());
     samples::writeBookSamples(folder);
+    samples::writePersianSamples(folder);
     std::printf("%s/tour.VPG\n", folder.c_str());
     return 0;
 }
