@@ -11,6 +11,7 @@
 #include "objects/shape.h"
 #include "objects/text_ligne.h"
 #include "ole/ole_container.h"
+#include "page/object_records.h"
 #include "page/surface.h"
 #include "richtext/rich_edit.h"
 #include "table/tabeau_d.h"
@@ -22,17 +23,6 @@ namespace {
 
 constexpr const char* kTagNames[] = {"TDRICHEDIT", "TDOleContainer", "TabeauD", "TabeauRE",   "TDMEMO",
                                      "TDImage",    "TDShape",        "TLigne",  "TTextLigne", "TDPlayer"};
-
-// The bounds record the loader reads itself before a table reads the rest of its record.
-void readBounds(DocStream& s, PageObject& o)
-{
-    uint8_t bounds[20];
-    s.readFixed(bounds, sizeof bounds);
-    o.left = numericField(bounds + 0, 4);
-    o.top = numericField(bounds + 5, 4);
-    o.width = numericField(bounds + 10, 4);
-    o.height = numericField(bounds + 15, 4);
-}
 
 }  // namespace
 
@@ -126,7 +116,7 @@ void readObjectRecord(DocStream& s, TSurfaceT& page, const ObjectReadContext& ct
     }
     case ObjectTag::TabeauD: {
         auto& table = static_cast<TTabeauD&>(page.add(std::make_unique<TTabeauD>()));
-        readBounds(s, table);
+        ReadBoundsRecord(s, table);
         table.ReadRecord(s, true, ctx.frames);
         return;
     }

@@ -11,7 +11,7 @@
 namespace vr {
 namespace {
 
-constexpr size_t kBoundsSize = 20, kBorderSize = 20, kContentSizeField = 7;
+constexpr size_t kContentSizeField = 7;
 constexpr Color kWindowFrame = 0x000000;  // the flat single border of the control
 
 void line(Canvas& c, int x0, int y0, int x1, int y1)
@@ -44,20 +44,8 @@ void dumpPresentation(JsonWriter& out, const char* key, const std::optional<ole:
 
 void TDOleContainer::ReadRecord(DocStream& s)
 {
-    uint8_t bounds[kBoundsSize];
-    s.readFixed(bounds, sizeof bounds);
-    left = numericField(bounds + 0, 4);
-    top = numericField(bounds + 5, 4);
-    width = numericField(bounds + 10, 4);
-    height = numericField(bounds + 15, 4);
-    uint8_t border[kBorderSize];
-    s.readFixed(border, sizeof border);
-    BorderLeft = lowByte(numericField(border + 0, 1));
-    BorderBottom = lowByte(numericField(border + 2, 1));
-    BorderRight = lowByte(numericField(border + 4, 1));
-    BorderTop = lowByte(numericField(border + 6, 1));
-    BorderWidth = lowByte(numericField(border + 8, 1));
-    BorderColor = static_cast<Color>(numericField(border + 10, 9));
+    ReadBoundsRecord(s, *this);
+    ReadBorderRecord(s);
     uint8_t size[kContentSizeField];
     s.readFixed(size, sizeof size);
     ContentSize = numericField(size, 6);
@@ -143,18 +131,7 @@ void TDOleContainer::Print(PrinterDevice& printer, double sx, double sy)
     Canvas& c = printer.canvas();
     const int x1 = roundHalfEven(left * sx), y1 = roundHalfEven(top * sy);
     const int x2 = roundHalfEven((left + width) * sx), y2 = roundHalfEven((top + height) * sy);
-    if (anySide()) {
-        c.pen.width = roundHalfEven(BorderWidth * sx);
-        c.pen.color = resolveColor(BorderColor);
-        if (BorderLeft)
-            line(c, x1, y1, x1, y2);
-        if (BorderBottom)
-            line(c, x1, y2, x2, y2);
-        if (BorderRight)
-            line(c, x2, y1, x2, y2);
-        if (BorderTop)
-            line(c, x1, y1, x2, y1);
-    }
+    printBorder(c, x1, y1, x2, y2, sx);
     // An empty container draws nothing more.
     if (!object || !object->print)
         return;
@@ -168,12 +145,7 @@ void TDOleContainer::Print(PrinterDevice& printer, double sx, double sy)
 void TDOleContainer::dumpFields(JsonWriter& out) const
 {
     dumpBounds(out);
-    out.field("BorderLeft", static_cast<int32_t>(BorderLeft));
-    out.field("BorderBottom", static_cast<int32_t>(BorderBottom));
-    out.field("BorderRight", static_cast<int32_t>(BorderRight));
-    out.field("BorderTop", static_cast<int32_t>(BorderTop));
-    out.field("BorderWidth", static_cast<int32_t>(BorderWidth));
-    out.field("BorderColor", BorderColor);
+    dumpBorder(out);
     out.field("ContentSize", ContentSize);
     std::string signature;
     for (int i = 0; i < 4; ++i)

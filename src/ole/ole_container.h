@@ -9,13 +9,14 @@
 #include <vector>
 
 #include "ole/embedded_object.h"
+#include "page/object_records.h"
 #include "page/page_object.h"
 
 namespace vr {
 
 class DocStream;
 
-class TDOleContainer : public PageObject {
+class TDOleContainer : public PageObject, public BorderRecord {
 public:
     const char* className() const override { return "TDOleContainer"; }
     bool windowed() const override { return true; }
@@ -41,11 +42,6 @@ public:
     int printPass() const override { return 3; }  // no record field gives it the upper layer
     void dumpFields(JsonWriter& out) const override;
 
-    bool anySide() const { return BorderLeft || BorderBottom || BorderRight || BorderTop; }
-
-    uint8_t BorderLeft = 0, BorderBottom = 0, BorderRight = 0, BorderTop = 0;
-    uint8_t BorderWidth = 0;
-    Color BorderColor = 0;
     int32_t ContentSize = 0;  // Z as stored
     // From the saved stream.
     uint32_t Signature = 0;

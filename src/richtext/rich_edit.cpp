@@ -39,16 +39,6 @@ void dumpContent(JsonWriter& out, int32_t size, const RichText& content, const s
 
 }  // namespace
 
-void ReadBoundsRecord(DocStream& s, PageObject& o)
-{
-    uint8_t rec[20];
-    s.readFixed(rec, sizeof rec);
-    o.left = numericField(rec + 0, 4);
-    o.top = numericField(rec + 5, 4);
-    o.width = numericField(rec + 10, 4);
-    o.height = numericField(rec + 15, 4);
-}
-
 void LoadContent(RichText& content, const std::vector<uint8_t>& bytes, std::optional<std::string>& error,
                  const ContentReport& report)
 {
@@ -64,14 +54,7 @@ void LoadContent(RichText& content, const std::vector<uint8_t>& bytes, std::opti
 void TDRichEdit::ReadRecord(DocStream& s, const ContentReport& report)
 {
     ReadBoundsRecord(s, *this);
-    uint8_t border[20];
-    s.readFixed(border, sizeof border);
-    LeftSide = lowByte(numericField(border + 0, 1));
-    BottomSide = lowByte(numericField(border + 2, 1));
-    RightSide = lowByte(numericField(border + 4, 1));
-    TopSide = lowByte(numericField(border + 6, 1));
-    BorderWidth = lowByte(numericField(border + 8, 1));
-    BorderColor = static_cast<Color>(numericField(border + 10, 9));
+    ReadBorderRecord(s);
     layoutWidth = width;
     const std::vector<uint8_t> bytes = readContent(s, ContentSize);
     // The record has been read whole: content that cannot be shown leaves the frame empty and
@@ -86,19 +69,19 @@ void TDRichEdit::paintOnPage(Canvas& canvas, const PaintContext& ctx)
 
 void TDRichEdit::paintAroundOnPage(Canvas& canvas, const PaintContext&)
 {
-    if (!(LeftSide || BottomSide || RightSide || TopSide))
+    if (!anySide())
         return;
     CanvasSaver saver(canvas);
     canvas.pen = Pen{resolveColor(BorderColor), BorderWidth, PenStyle::Solid, PenMode::NotXor};
     const int h = roundHalfEven(BorderWidth / 2.0);
     const int L = left, T = top, W = width, H = height;
-    if (LeftSide)
+    if (BorderLeft)
         line(canvas, L - h, T, L - h, T + H);
-    if (BottomSide)
+    if (BorderBottom)
         line(canvas, L - h, T + H + h, L + W + h, T + H + h);
-    if (RightSide)
+    if (BorderRight)
         line(canvas, L + W + h, T, L + W + h, T + H);
-    if (TopSide)
+    if (BorderTop)
         line(canvas, L - h, T - h, L + W + h, T - h);
 }
 
@@ -106,35 +89,16 @@ void TDRichEdit::printOnSheet(PrinterDevice& printer, double sx, double sy)
 {
     content.print(printer,
                   framePrintRect(left, top, width, height, sx, sy, printer.logPixelsX(), printer.logPixelsY()));
-    if (!(LeftSide || BottomSide || RightSide || TopSide))
-        return;
-    // On the sheet the text ended on, on the frame's own edges; the printer canvas keeps its
-    // mix and style.
-    Canvas& c = printer.canvas();
-    const int x1 = roundHalfEven(left * sx), y1 = roundHalfEven(top * sy);
-    const int x2 = roundHalfEven((static_cast<double>(left) + width) * sx);
-    const int y2 = roundHalfEven((static_cast<double>(top) + height) * sy);
-    c.pen.width = roundHalfEven(BorderWidth * sx);
-    c.pen.color = resolveColor(BorderColor);
-    if (LeftSide)
-        line(c, x1, y1, x1, y2);
-    if (BottomSide)
-        line(c, x1, y2, x2, y2);
-    if (RightSide)
-        line(c, x2, y1, x2, y2);
-    if (TopSide)
-        line(c, x1, y1, x2, y1);
+    // On the sheet the text ended on, on the frame's own edges.
+    printBorder(printer.canvas(), roundHalfEven(left * sx), roundHalfEven(top * sy),
+                roundHalfEven((static_cast<double>(left) + width) * sx),
+                roundHalfEven((static_cast<double>(top) + height) * sy), sx);
 }
 
 void TDRichEdit::dumpFields(JsonWriter& out) const
 {
     dumpBounds(out);
-    out.field("LeftSide", static_cast<int32_t>(LeftSide));
-    out.field("BottomSide", static_cast<int32_t>(BottomSide));
-    out.field("RightSide", static_cast<int32_t>(RightSide));
-    out.field("TopSide", static_cast<int32_t>(TopSide));
-    out.field("BorderWidth", static_cast<int32_t>(BorderWidth));
-    out.field("BorderColor", BorderColor);
+    dumpBorder(out);
     dumpContent(out, ContentSize, content, contentError);
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/color.h"
+#include "page/object_records.h"
 #include "page/page_object.h"
 #include "richtext/rich_text.h"
 
@@ -18,15 +19,12 @@ class DocStream;
 // loading goes on after it.
 using ContentReport = std::function<void(const std::string& message)>;
 
-// The loader's 20-byte bounds record: Left, Top, Width and Height as counted strings of 4.
-void ReadBoundsRecord(DocStream& s, PageObject& object);
-
 // Loads content into a control; content that cannot be loaded leaves the control empty, is kept
 // as the control's error and is reported.
 void LoadContent(RichText& content, const std::vector<uint8_t>& bytes, std::optional<std::string>& error,
                  const ContentReport& report);
 
-class TDRichEdit : public PageObject {
+class TDRichEdit : public PageObject, public BorderRecord {
 public:
     const char* className() const override { return "TDRichEdit"; }
     bool windowed() const override { return true; }
@@ -44,9 +42,6 @@ public:
     int printPass() const override { return 3; }
     void dumpFields(JsonWriter& out) const override;
 
-    uint8_t LeftSide = 0, BottomSide = 0, RightSide = 0, TopSide = 0;
-    uint8_t BorderWidth = 0;
-    Color BorderColor = kBlack;
     int32_t ContentSize = 0;
     RichText content;
     std::optional<std::string> contentError;

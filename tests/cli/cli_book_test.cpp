@@ -5,37 +5,22 @@
 #include <sstream>
 
 #include "cli/cli.h"
+#include "cli_run.h"
 #include "support/media_writer.h"
 
 using namespace vr;
 using vrtest::LineRec;
+using vrtest::run;
+using vrtest::RunResult;
 using vrtest::VpgWriter;
 
 namespace {
 
-struct BookRun {
-    int status;
-    std::string out, err;
-};
-
-BookRun run(const std::vector<std::string>& args)
-{
-    std::string usage;
-    const auto cmd = parseCommandLine(args, usage);
-    if (!cmd)
-        return {kExitUsage, "", usage};
-    std::ostringstream out, err;
-    const int status = runCommand(*cmd, out, err);
-    return {status, out.str(), err.str()};
-}
-
-class CliBookTest : public ::testing::Test {
+class CliBookTest : public vrtest::CliFolderTest {
 protected:
     void SetUp() override
     {
-        dir = std::filesystem::temp_directory_path() /
-            ("vr_clibook_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::create_directories(dir);
+        CliFolderTest::SetUp();
         // Chapter 1: one page with a red line; chapter 2: two pages; chapter 3 is missing.
         VpgWriter one;
         one.page("P1").line(LineRec(10, 10, 300, 10, 0x0000FF, 5));
@@ -48,16 +33,13 @@ protected:
                                             {"C:\\B\\TWO.VPG", "", "", "", ""},
                                             {"C:\\B\\THREE.VPG", "", "", "", ""}}));
     }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-    std::string path(const std::string& name) const { return (dir / name).string(); }
-    std::filesystem::path dir;
 };
 
 }  // namespace
 
 TEST_F(CliBookTest, DumpShowsTheChaptersAndTheFirstChapter)
 {
-    const BookRun r = run({"dump", path("book.BOK")});
+    const RunResult r = run({"dump", path("book.BOK")});
     EXPECT_EQ(r.status, kExitOk) << r.err;
     EXPECT_NE(r.out.find("\"book\": \"" + path("book.BOK") + "\""), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("\"file\": \"" + path("ONE.VPG") + "\""), std::string::npos);
@@ -71,33 +53,33 @@ TEST_F(CliBookTest, DumpShowsTheChaptersAndTheFirstChapter)
 
 TEST_F(CliBookTest, TheChapterOptionWorksOnChapterNOfABook)
 {
-    const BookRun dump = run({"dump", "--chapter", "2", path("book.BOK")});
+    const RunResult dump = run({"dump", "--chapter", "2", path("book.BOK")});
     EXPECT_EQ(dump.status, kExitOk) << dump.err;
     EXPECT_NE(dump.out.find("\"file\": \"" + path("two.vpg") + "\""), std::string::npos);
     EXPECT_NE(dump.out.find("\"PageCount\": 2"), std::string::npos);
     EXPECT_NE(dump.out.find("\"chapterListIndex\": 1"), std::string::npos);
 
-    const BookRun render = run({"render", "--chapter", "2", "-f", "2", path("book.BOK"), path("p.png")});
+    const RunResult render = run({"render", "--chapter", "2", "-f", "2", path("book.BOK"), path("p.png")});
     EXPECT_EQ(render.status, kExitOk) << render.err;
     const QImage page(QString::fromStdString(path("p.png")));
     ASSERT_FALSE(page.isNull());
     EXPECT_EQ(page.pixel(100, 50), 0xFF0000FFu);  // chapter 2's second page: the blue line
 
-    const BookRun missing = run({"dump", "--chapter", "3", path("book.BOK")});
+    const RunResult missing = run({"dump", "--chapter", "3", path("book.BOK")});
     EXPECT_EQ(missing.status, kExitError);
     EXPECT_EQ(missing.err, "Impossible d'ouvrir le fichier " + path("THREE.VPG") + "\n");
 
-    const BookRun beyond = run({"dump", "--chapter", "4", path("book.BOK")});
+    const RunResult beyond = run({"dump", "--chapter", "4", path("book.BOK")});
     EXPECT_EQ(beyond.status, kExitError);
     EXPECT_EQ(beyond.err, "The book has 3 chapters: " + path("book.BOK") + "\n");
 
-    const BookRun notBook = run({"print", "--chapter", "1", path("ONE.VPG"), path("o.pdf")});
+    const RunResult notBook = run({"print", "--chapter", "1", path("ONE.VPG"), path("o.pdf")});
     EXPECT_EQ(notBook.status, kExitError);
     EXPECT_EQ(notBook.err, "--chapter works on books (.BOK): " + path("ONE.VPG") + "\n");
 
     EXPECT_EQ(run({"dump", "--chapter", "0", path("book.BOK")}).status, kExitUsage);
     EXPECT_EQ(run({"render", "--chapter", path("book.BOK"), path("p.png")}).status, kExitUsage);
-    const BookRun noBook = run({"dump", path("none.BOK")});
+    const RunResult noBook = run({"dump", path("none.BOK")});
     EXPECT_EQ(noBook.status, kExitError);
     EXPECT_EQ(noBook.err, "Impossible d'ouvrir le fichier " + path("none.BOK") + "\n");
     EXPECT_NE(usageText().find("--chapter N"), std::string::npos);

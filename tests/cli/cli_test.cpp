@@ -7,42 +7,18 @@
 #include <sstream>
 
 #include "cli/cli.h"
+#include "cli_run.h"
 #include "support/doc_writer.h"
 
 using namespace vr;
 using vrtest::LineRec;
+using vrtest::run;
+using vrtest::RunResult;
 using vrtest::VpgWriter;
 
 namespace {
 
-struct RunResult {
-    int status;
-    std::string out, err;
-};
-
-RunResult run(const std::vector<std::string>& args)
-{
-    std::string usage;
-    const auto cmd = parseCommandLine(args, usage);
-    if (!cmd)
-        return {kExitUsage, "", usage};
-    std::ostringstream out, err;
-    const int status = runCommand(*cmd, out, err);
-    return {status, out.str(), err.str()};
-}
-
-class CliTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        dir = std::filesystem::temp_directory_path() /
-            ("vr_cli_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        std::filesystem::create_directories(dir);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-    std::string path(const std::string& name) const { return (dir / name).string(); }
-    std::filesystem::path dir;
-};
+using CliTest = vrtest::CliFolderTest;
 
 }  // namespace
 

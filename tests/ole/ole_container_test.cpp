@@ -14,6 +14,7 @@
 #include "ole/ole_container.h"
 #include "ole/ole_error.h"
 #include "support/cfb_writer.h"
+#include "support/recording_printer.h"
 
 using namespace vr;
 using vrtest::Bytes;
@@ -58,38 +59,6 @@ Bytes bitmapObject()
         vrtest::compoundFile(
             {{"\x02OlePres000", vrtest::presentationStream(8, 1, 127, 127, vrtest::dib(3, 2, kBlue))}}));
 }
-
-class RecordingPrinter : public PrinterDevice {
-public:
-    explicit RecordingPrinter(int dpi) : dpi_(dpi), sheet_(4960, 7016, dpi) { }
-    int logPixelsX() const override { return dpi_; }
-    int logPixelsY() const override { return dpi_; }
-    int horzRes() const override { return 4960; }
-    int vertRes() const override { return 7016; }
-    int horzSize() const override { return 210; }
-    int vertSize() const override { return 297; }
-    PaperOrientation orientation() const override { return PaperOrientation::Portrait; }
-    void setOrientation(PaperOrientation) override { }
-    void beginDoc() override { }
-    void newPage() override { }
-    void endDoc() override { }
-    void abort() override { }
-    bool printing() const override { return true; }
-    Canvas& canvas() override { return sheet_; }
-    std::vector<std::string> lines() const
-    {
-        std::vector<std::string> out;
-        for (const std::string& c : sheet_.calls)
-            if (c.rfind("line ", 0) == 0)
-                out.push_back(c);
-        return out;
-    }
-    const std::vector<std::string>& calls() const { return sheet_.calls; }
-
-private:
-    int dpi_;
-    RecordingCanvas sheet_;
-};
 
 TDOleContainer loaded(const Bytes& content, const std::vector<std::string>& border = {"0", "0", "0", "0", "1", "0"})
 {
@@ -261,9 +230,9 @@ TEST(OleContainerPrint, BorderOnTheEdgesThenTheContentInTheScaledRectangle)
     // 300 dpi: 3.125 printer pixels a page pixel. x1 = round(312.5) = 312, x2 = round(937.5) = 938,
     // y1 = round(156.25) = 156, y2 = round(406.25) = 406; pen round(9.375) = 9.
     TDOleContainer ole = loaded(bitmapObject(), {"1", "1", "1", "1", "3", "255"});
-    RecordingPrinter printer(300);
+    vrtest::RecordingPrinter printer({300, 300});
     ole.Print(printer, 300.0 / 96, 300.0 / 96);
-    EXPECT_EQ(printer.lines(),
+    EXPECT_EQ(printer.callsOf("line"),
               (std::vector<std::string>{
                   "line 312,156 -> 312,406 pen=#ff0000 w9 solid copy",
                   "line 312,406 -> 938,406 pen=#ff0000 w9 solid copy",
@@ -286,8 +255,7 @@ TEST(OleContainerPrint, BorderOnTheEdgesThenTheContentInTheScaledRectangle)
 
     // An empty container prints only its border.
     TDOleContainer empty = loaded(Bytes{}, {"0", "0", "0", "1", "1", "0"});
-    RecordingPrinter p2(96);
+    vrtest::RecordingPrinter p2;
     empty.Print(p2, 1.0, 1.0);
     EXPECT_EQ(p2.calls(), (std::vector<std::string>{"line 100,50 -> 300,50 pen=#000000 w1 solid copy"}));
 }
-

@@ -148,8 +148,7 @@ TEST(Presentation, ExtentsBeyondSixteenBitsKeepTheirProportions)
     EXPECT_EQ(p->picture.width(), 3780);
     EXPECT_EQ(p->picture.height(), 1890);
     // The largest extents a header can hold.
-    p = fromStream("\x02OlePres000",
-                   pres(kCfMetafilePict, 1, vrtest::filledWmf(10, 10, kRed), 0x7FFFFFFE, 0x7FFFFFFE));
+    p = fromStream("\x02OlePres000", pres(kCfMetafilePict, 1, vrtest::filledWmf(10, 10, kRed), 0x7FFFFFFE, 0x7FFFFFFE));
     ASSERT_TRUE(p);
     EXPECT_EQ(at(drawn(*p, 20, 20, IRect{0, 0, 20, 20}), 5, 5), kRed);
 }

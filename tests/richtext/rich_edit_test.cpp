@@ -74,8 +74,8 @@ TEST(RichEditRecord, FieldsContentAndWhatFollows)
     EXPECT_EQ(f.top, 100);
     EXPECT_EQ(f.width, 300);
     EXPECT_EQ(f.height, 120);
-    EXPECT_EQ(f.LeftSide, 1);
-    EXPECT_EQ(f.BottomSide, 0);
+    EXPECT_EQ(f.BorderLeft, 1);
+    EXPECT_EQ(f.BorderBottom, 0);
     EXPECT_EQ(f.BorderWidth, 3);
     EXPECT_EQ(f.BorderColor, 255u);
     EXPECT_EQ(f.ContentSize, static_cast<int32_t>(kHello.size()));

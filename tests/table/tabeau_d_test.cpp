@@ -10,6 +10,7 @@
 #include "gfx/canvas/recording_canvas.h"
 #include "gfx/print/printer.h"
 #include "support/doc_writer.h"
+#include "support/recording_printer.h"
 #include "table/tabeau_d.h"
 
 using namespace vr;
@@ -185,28 +186,10 @@ TEST_F(TableRead, EachCellPrintsOffsetByTheTable)
     ASSERT_EQ(read(twoByThree()), "");
     // At 192 dpi (2 printer pixels a page pixel) each cell's white ground lands at twice its
     // page position: table 110 + cell 10 = 120 -> 240; 60 + 20 = 80 -> 160.
-    RecordingCanvas sheet(2000, 3000, 192);
-    struct Printer : PrinterDevice {
-        explicit Printer(Canvas& c) : c_(c) { }
-        int logPixelsX() const override { return 192; }
-        int logPixelsY() const override { return 192; }
-        int horzRes() const override { return 2000; }
-        int vertRes() const override { return 3000; }
-        int horzSize() const override { return 264; }
-        int vertSize() const override { return 396; }
-        PaperOrientation orientation() const override { return PaperOrientation::Portrait; }
-        void setOrientation(PaperOrientation) override { }
-        void beginDoc() override { }
-        void newPage() override { }
-        void endDoc() override { }
-        void abort() override { }
-        bool printing() const override { return true; }
-        Canvas& canvas() override { return c_; }
-        Canvas& c_;
-    } printer(sheet);
+    vrtest::RecordingPrinter printer({192, 192, 2000, 3000, 264, 396});
     table.Print(printer, 2.0, 2.0);
     std::vector<std::string> fills;
-    for (const std::string& call : sheet.calls)
+    for (const std::string& call : printer.calls())
         if (call.rfind("fillrect", 0) == 0)
             fills.push_back(call);
     EXPECT_EQ(fills,
@@ -219,4 +202,3 @@ TEST_F(TableRead, EachCellPrintsOffsetByTheTable)
                   "fillrect 520,240,640,300 #ffffff",
               }));
 }
-

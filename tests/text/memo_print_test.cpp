@@ -8,6 +8,7 @@
 #include "gfx/canvas/raster_canvas.h"
 #include "gfx/canvas/recording_canvas.h"
 #include "gfx/print/printer.h"
+#include "support/recording_printer.h"
 #include "text/memo.h"
 #include "text/memo_print.h"
 #include "text/paint_helpers.h"
@@ -22,34 +23,16 @@ public:
     int textWidth(const std::string& bytes) override { return static_cast<int>(bytes.size()) * font.pointSize; }
 };
 
-class RecordingPrinter : public PrinterDevice {
+// The sheet of a printer at (dpiX, dpiY), measuring 8 px a byte or, with pointsWide, as many pixels
+// a byte as the font has points.
+class RecordingPrinter : public vrtest::RecordingPrinter {
 public:
     explicit RecordingPrinter(int dpiX = 96, int dpiY = 96, bool pointsWide = false)
-        : dpiX_(dpiX),
-          dpiY_(dpiY),
-          sheet_(pointsWide ? std::make_unique<PointsWideCanvas>(4960, 7016, dpiY)
-                            : std::make_unique<RecordingCanvas>(4960, 7016, dpiY))
+        : vrtest::RecordingPrinter({dpiX, dpiY},
+                                   pointsWide ? std::make_unique<PointsWideCanvas>(4960, 7016, dpiY)
+                                              : std::make_unique<RecordingCanvas>(4960, 7016, dpiY))
     {
     }
-    int logPixelsX() const override { return dpiX_; }
-    int logPixelsY() const override { return dpiY_; }
-    int horzRes() const override { return 4960; }
-    int vertRes() const override { return 7016; }
-    int horzSize() const override { return 210; }
-    int vertSize() const override { return 297; }
-    PaperOrientation orientation() const override { return PaperOrientation::Portrait; }
-    void setOrientation(PaperOrientation) override { }
-    void beginDoc() override { }
-    void newPage() override { }
-    void endDoc() override { }
-    void abort() override { }
-    bool printing() const override { return true; }
-    Canvas& canvas() override { return *sheet_; }
-    const std::vector<std::string>& calls() const { return sheet_->calls; }
-
-private:
-    int dpiX_, dpiY_;
-    std::unique_ptr<RecordingCanvas> sheet_;
 };
 
 struct Frame {
