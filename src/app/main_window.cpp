@@ -638,10 +638,9 @@ void TFSVELMORA::runCommand(const std::function<void()>& command)
 void TFSVELMORA::refresh()
 {
     setWindowTitle(titleText());
-    const void* pages = viewer_.pages().empty() ? nullptr : viewer_.pages().front().get();
-    if (viewer_.state.DocFileName != shownFile_ || pages != shownPages_) {
+    if (viewer_.state.DocFileName != shownFile_ || viewer_.documentGeneration() != shownGeneration_) {
         shownFile_ = viewer_.state.DocFileName;
-        shownPages_ = pages;
+        shownGeneration_ = viewer_.documentGeneration();
         documentChanged();
     }
     if (!pageField_->hasFocus())

@@ -129,7 +129,7 @@ private:
     RecentDocuments recent_;
     // What the last refresh showed, to notice a document change.
     std::string shownFile_;
-    const void* shownPages_ = nullptr;
+    uint64_t shownGeneration_ = 0;
     int wheelAngle_ = 0;
     bool wasMaximized_ = true;
 };

@@ -133,6 +133,7 @@ void Viewer::ClearDocument()
 {
     // Every page surface goes, whatever number its page tag gave it.
     pages_.clear();
+    ++documentGeneration_;
     diagnostics.clear();
     state.CurrentPage = nullptr;
     state.PageCount = 0;
