@@ -301,7 +301,7 @@ void frames(VpgWriter& w)
     title.borderColor = std::to_string(rgb(0, 60, 140));
     w.object("TDMEMO",
              frame(title, vrtest::frameBackground("0"), 0, {textLineRecord("0", "2", "20", "4")},
-                   {run("tour", 470, 24, rgb(200, 60, 60), 2), run("Velmora Reader", 60, 24, rgb(0, 60, 140), 1)}));
+                   {run("tour", 470, 24, rgb(200, 60, 60), 2), run("Velmora Reader ", 60, 24, rgb(0, 60, 140), 1)}));
 
     vrtest::FrameMainRec body;
     body.left = "40";
