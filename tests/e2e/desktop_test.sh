@@ -58,13 +58,17 @@ check_type "$work/lower.vpg" application/x-velmora-layout
 check_type "$samples/letter.VTX" application/x-velmora-text
 check_type "$work/no-extension" application/x-velmora-text
 check_type "$samples/book.BOK" application/x-velmora-book
+check_type "$samples/persian.VPG" application/x-velmora-layout
+check_type "$samples/persian.VTX" application/x-velmora-text
+cp "$samples/book.BOK" "$work/lower.bok"
+check_type "$work/lower.bok" application/x-velmora-book
 
 # The thumbnailer entry, run as a file manager runs it: the Exec line with %s, %i and %o put in,
 # no display, a bare environment, the installed program on the PATH.
 exec_line=$(sed -n 's/^Exec=//p' "$share/thumbnailers/$id.thumbnailer")
 grep -q "^MimeType=application/x-velmora-layout;application/x-velmora-text;application/x-velmora-book;$" \
   "$share/thumbnailers/$id.thumbnailer" || fail "the thumbnailer entry names other types"
-for doc in tour.VPG letter.VTX book.BOK media.VPG; do
+for doc in tour.VPG letter.VTX book.BOK media.VPG persian.VPG persian.VTX; do
   out=$work/thumb-${doc%.*}.png
   cmd=${exec_line//%s/128}
   cmd=${cmd//%i/\'$samples/$doc\'}
@@ -81,7 +85,36 @@ done
 # The installed program runs, and its man page is the --help it prints.
 [ "$("$prefix/bin/velmora-reader" --version)" = "velmora-reader $(sed -n 's/^project(velmora-reader VERSION \([0-9.]*\).*/\1/p' "$src/CMakeLists.txt")" ] ||
   fail "the installed program's --version"
-zcat "$share/man/man1/velmora-reader.1.gz" | grep -q 'thumbnail' || fail "the man page does not tell of thumbnail"
+for command in render print thumbnail dump trace; do
+  zcat "$share/man/man1/velmora-reader.1.gz" | grep -q "^velmora\\\\-reader $command " ||
+    fail "the man page does not tell of $command"
+done
+# The sample faces lie beside the samples, where the reader looks for a document's fonts.
+for face in QV_Hazel QV_Elmar ZR_Keyb; do
+  [ -s "$samples/$face.ttf" ] || fail "not installed: the sample face $face.ttf"
+done
+
+# The Debian package holds the same files, and its dependencies name the libraries it links.
+if command -v cpack >/dev/null && command -v dpkg-deb >/dev/null && command -v dpkg-shlibdeps >/dev/null; then
+  (cd "$build" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/deb") >"$work/cpack.log" 2>&1 ||
+    fail "cpack -G DEB: $(tail -n 5 "$work/cpack.log")"
+  deb=$(ls "$work"/deb/velmora-reader_*.deb 2>/dev/null | head -n 1)
+  if [ -n "$deb" ]; then
+    dpkg-deb -x "$deb" "$work/root"
+    for f in usr/bin/velmora-reader usr/share/applications/$id.desktop usr/share/mime/packages/$id.xml \
+      usr/share/thumbnailers/$id.thumbnailer usr/share/metainfo/$id.metainfo.xml usr/share/man/man1/velmora-reader.1.gz; do
+      [ -e "$work/root/$f" ] || fail "not in the package: $f"
+    done
+    depends=$(dpkg-deb -f "$deb" Depends)
+    for lib in libqt6gui6 libqt6widgets6 libqt6multimedia6 libgsf-1-114 gstreamer1.0-plugins-good; do
+      case "$depends" in *"$lib"*) ;; *) fail "the package does not depend on $lib: $depends" ;; esac
+    done
+    [ "$("$work/root/usr/bin/velmora-reader" --version)" = "$("$prefix/bin/velmora-reader" --version)" ] ||
+      fail "the packaged program's --version"
+  else
+    fail "cpack wrote no package"
+  fi
+fi
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed"
