@@ -27,6 +27,13 @@ packages=(
   fonts-symbola                       # symbol-font characters (arrows, dingbats, pictographs)
   fonts-droid-fallback                # CJK characters of Japanese and Chinese metafile text
   xvfb xauth                          # a virtual display for window runs without one
+  python3-fonttools                   # the samples' Persian faces, built from fonts-farsiweb
+  help2man                            # the man page, written from --help
+  dpkg-dev                            # cpack's Debian package: dpkg-shlibdeps finds the dependencies
+  desktop-file-utils appstream        # desktop-file-validate, appstreamcli: the desktop files' checks
+  shared-mime-info xdg-utils          # update-mime-database, xdg-mime: the MIME types' check
+  libfile-mimeinfo-perl               # mimetype, which xdg-mime asks outside a desktop session
+  hyperfine                           # the thumbnail benchmark (bench/thumbnail_bench.sh)
 )
 missing=()
 for p in "${packages[@]}"; do

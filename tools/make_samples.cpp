@@ -9,6 +9,7 @@
 
 #include "sample_book.h"
 #include "sample_ole.h"
+#include "sample_persian.h"
 #include "sample_pictures.h"
 #include "sample_richtext.h"
 #include "support/doc_writer.h"
@@ -300,7 +301,7 @@ void frames(VpgWriter& w)
     title.borderColor = std::to_string(rgb(0, 60, 140));
     w.object("TDMEMO",
              frame(title, vrtest::frameBackground("0"), 0, {textLineRecord("0", "2", "20", "4")},
-                   {run("tour", 470, 24, rgb(200, 60, 60), 2), run("Velmora Reader", 60, 24, rgb(0, 60, 140), 1)}));
+                   {run("tour", 470, 24, rgb(200, 60, 60), 2), run("Velmora Reader ", 60, 24, rgb(0, 60, 140), 1)}));
 
     vrtest::FrameMainRec body;
     body.left = "40";
@@ -320,10 +321,12 @@ void frames(VpgWriter& w)
     for (int i = 0; i < 9; ++i) {
         lines.push_back(textLineRecord(std::to_string(runs.size()), "3", "0", "4"));
         // Runs follow one another leftwards; these words are English, so the last comes first.
+        // Each run carries the space after its word, as the editor writes them: a line set again
+        // from the column's edge (on paper) keeps its words apart.
         runs.push_back(run(words[i][2], 230, 14, 0, i == 8 ? 2 : 0));
-        runs.push_back(
-            run(words[i][1], 120, i % 3 == 1 ? 16 : 14, i % 3 == 1 ? rgb(0, 110, 60) : 0, i % 3 == 1 ? 1 : 0));
-        runs.push_back(run(words[i][0], 20, 14, 0, 0));
+        runs.push_back(run(std::string(words[i][1]) + " ", 120, i % 3 == 1 ? 16 : 14, i % 3 == 1 ? rgb(0, 110, 60) : 0,
+                           i % 3 == 1 ? 1 : 0));
+        runs.push_back(run(std::string(words[i][0]) + " ", 20, 14, 0, 0));
     }
     w.object("TDMEMO", frame(body, vrtest::frameBackground("0"), 6, lines, runs));
 
@@ -437,6 +440,7 @@ int main(int argc, char** argv)
     samples::writeFile(folder + "/tour-house.wmf", samples::houseWmf());
     samples::writeFile(folder + "/tour-flower.emf", samples::flowerEmf());
     samples::writeBookSamples(folder);
+    samples::writePersianSamples(folder);
     std::printf("%s/tour.VPG\n", folder.c_str());
     return 0;
 }

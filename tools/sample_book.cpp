@@ -1,5 +1,6 @@
 #include "sample_book.h"
 
+#include "persian_codes.h"
 #include "support/doc_writer.h"
 #include "support/media_writer.h"
 
@@ -10,14 +11,15 @@ namespace {
 using vrtest::LineRec;
 
 // The chapters are named as the editor stored them, with its folders and in other cases than the
-// files have: the reader finds them in the book's folder all the same. The letter has no title:
+// files have: the reader finds them in the book's folder all the same. The titles are in the
+// sample faces' codes. The letter has no title:
 // the list shows its number and the word for chapter. The third chapter's file is not there.
 vrtest::Bytes book()
 {
     return vrtest::bookFile({
-        {"C:\\VELMORA\\LIVRE\\Tour.vpg", "\xD3\xED\xD1 \xCF\xD1 \xD5\xDD\xCD\xC7\xCA", "1", "0", "0"},
+        {"C:\\VELMORA\\LIVRE\\Tour.vpg", persianCodes(U"سیر در صفحات"), "1", "0", "0"},
         {"C:\\VELMORA\\LIVRE\\LETTER.VTX", "", "2", "0", "0"},
-        {"C:\\VELMORA\\LIVRE\\CHAPTER3.VPG", "\xDD\xD5\xE1 \xD3\xE6\xE3", "3", "0", "0"},
+        {"C:\\VELMORA\\LIVRE\\CHAPTER3.VPG", persianCodes(U"فصل سوم"), "3", "0", "0"},
     });
 }
 

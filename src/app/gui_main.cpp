@@ -2,9 +2,11 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <iostream>
 
 #include "app/error_report.h"
 #include "app/main_window.h"
+#include "app/pictures.h"
 #include "app/printer_page.h"
 #include "app/qt_dialogs.h"
 #include "app/startup.h"
@@ -12,10 +14,26 @@
 
 namespace vr {
 
+bool displayReachable()
+{
+    // A platform chosen by hand (offscreen, a test's) is Qt's to start; otherwise an X or Wayland
+    // display must be named.
+    return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") || !qEnvironmentVariableIsEmpty("DISPLAY") ||
+        !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
+
 int runGui(int argc, char** argv, const std::string& documentArg)
 {
+    if (!displayReachable()) {
+        std::cerr << "cannot open the window: no display (neither DISPLAY nor WAYLAND_DISPLAY is set); render, "
+                     "print, thumbnail, dump and trace work without one\n";
+        return 1;
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(kAppTitle));
+    // The desktop finds the menu entry, and with it the icon, by this name.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.velmora.Reader"));
+    QApplication::setWindowIcon(programIcons());
 
     const std::string programFolder = (QCoreApplication::applicationDirPath() + QLatin1Char('/')).toStdString();
     QtDialogs dialogs;

@@ -4,6 +4,11 @@
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFileInfo>
+#include <QFileSystemWatcher>
+#include <QHBoxLayout>
+#include <QIntValidator>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -17,11 +22,14 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QUrl>
+#include <QWheelEvent>
 #include <algorithm>
+#include <cmath>
 #include <exception>
 
 #include "app/bevel_panel.h"
 #include "app/chapter_list_box.h"
+#include "app/error_report.h"
 #include "app/key_discarder.h"
 #include "app/page_desk.h"
 #include "app/pictures.h"
@@ -83,12 +91,14 @@ TFSVELMORA::TFSVELMORA(Viewer& viewer, AppDialogs& dialogs, const PrinterQuery& 
 {
     setObjectName(QStringLiteral("FSVELMORA"));
     setFont(pixelFont(QStringLiteral("System"), 13, true));
-    setWindowIcon(QIcon(programIcon(32)));
+    setWindowIcon(programIcons());
     setAcceptDrops(true);
     resize(724, 399);
 
     desk_ = new PageDesk(viewer_, this);
     setCentralWidget(desk_);
+    desk_->setFocusPolicy(Qt::StrongFocus);
+    desk_->installEventFilter(this);
     desk_->onPaintError = [this](const std::string& message) { dialogs_.inform(message); };
     desk_->onResized = [this] {
         alignControls();
@@ -99,6 +109,15 @@ TFSVELMORA::TFSVELMORA(Viewer& viewer, AppDialogs& dialogs, const PrinterQuery& 
     buildScrollPanel();
     buildMenu();
     buildKeys();
+    buildReloadBar();
+    watcher_ = new QFileSystemWatcher(this);
+    connect(watcher_, &QFileSystemWatcher::fileChanged, this, [this](const QString& path) {
+        // Editors often save by writing a new file over the old name: watch the new one.
+        if (QFileInfo::exists(path) && !watcher_->files().contains(path))
+            watcher_->addPath(path);
+        reloadBar_->show();
+        reloadBar_->raise();
+    });
 
     viewer_.onChanged = [this] { refresh(); };
     // A clip that cannot be opened is shown by the standard error report once the loading is done.
@@ -169,6 +188,27 @@ void TFSVELMORA::buildSpeedPanel()
         const auto command = pb.command;
         connect(b, &QToolButton::clicked, this, [this, command] { runCommand([&] { (viewer_.*command)(); }); });
     }
+
+    // The page to go to, typed; the number of pages beside it.
+    pageField_ = new QLineEdit(speedPanel_);
+    pageField_->setObjectName(QStringLiteral("PageNumber"));
+    pageField_->setGeometry(704, 11, 36, 22);
+    pageField_->setAlignment(Qt::AlignRight);
+    pageField_->setValidator(new QIntValidator(1, 99999, pageField_));
+    setHint(pageField_, QStringLiteral("Go to page"));
+    connect(pageField_, &QLineEdit::returnPressed, this, &TFSVELMORA::goToTypedPage);
+    pageCountLabel_ = new QLabel(speedPanel_);
+    pageCountLabel_->setObjectName(QStringLiteral("PageCount"));
+    pageCountLabel_->setGeometry(744, 12, 60, 20);
+}
+
+void TFSVELMORA::goToTypedPage()
+{
+    const int n = pageField_->text().toInt();
+    desk_->setFocus();
+    if (n >= 1 && n <= viewer_.state.PageCount)
+        runCommand([&] { viewer_.goToPage(n); });
+    refresh();
 }
 
 void TFSVELMORA::buildStatusBar()
@@ -264,16 +304,23 @@ void TFSVELMORA::buildMenu()
 
     QMenu* file = bar->addMenu(QStringLiteral("&File"));
     file->setObjectName(QStringLiteral("File1"));
-    connect(menuItem(file, "Open1", QStringLiteral("&Open"), QKeySequence(Qt::Key_F3)), &QAction::triggered, this,
-            &TFSVELMORA::OpenBtnClick);
+    QAction* open = menuItem(file, "Open1", QStringLiteral("&Open"), QKeySequence(Qt::Key_F3));
+    open->setShortcuts({QKeySequence(Qt::Key_F3), QKeySequence(Qt::CTRL | Qt::Key_O)});
+    connect(open, &QAction::triggered, this, &TFSVELMORA::OpenBtnClick);
+    recentMenu_ = file->addMenu(QStringLiteral("Open &Recent"));
+    recentMenu_->setObjectName(QStringLiteral("RecentMenu"));
+    fillRecentMenu();
+    connect(menuItem(file, "Reload1", QStringLiteral("Re&load"), QKeySequence(Qt::Key_F5)), &QAction::triggered, this,
+            &TFSVELMORA::reloadDocument);
     separator(file, "N2");
     connect(menuItem(file, "PrintSetup1", QStringLiteral("Print &Setup")), &QAction::triggered, this,
             &TFSVELMORA::PrintSetup1Click);
     connect(menuItem(file, "Print1", QStringLiteral("&Print"), QKeySequence(Qt::CTRL | Qt::Key_P)), &QAction::triggered,
             this, &TFSVELMORA::Impression1Click);
     separator(file, "N1");
-    connect(menuItem(file, "Exit1", QStringLiteral("&Exit"), QKeySequence(Qt::CTRL | Qt::Key_X)), &QAction::triggered,
-            this, &TFSVELMORA::SpeedButton1Click);
+    QAction* exit = menuItem(file, "Exit1", QStringLiteral("&Exit"), QKeySequence(Qt::CTRL | Qt::Key_X));
+    exit->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::CTRL | Qt::Key_Q)});
+    connect(exit, &QAction::triggered, this, &TFSVELMORA::SpeedButton1Click);
 
     QMenu* pages = bar->addMenu(QStringLiteral("Pages"));
     pages->setObjectName(QStringLiteral("Pages1"));
@@ -291,8 +338,16 @@ void TFSVELMORA::buildMenu()
     zoomItem(zoom, "N1201", QStringLiteral("120%"), 120);
     zoomItem(zoom, "N1501", QStringLiteral("150%"), 150);
     zoomItem(zoom, "N2001", QStringLiteral("200%"), 200);
+    QAction* zoomIn = menuItem(pages, "ZoomIn1", QStringLiteral("Zoom &In"));
+    zoomIn->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    connect(zoomIn, &QAction::triggered, this, [this] { zoomStep(1); });
+    connect(menuItem(pages, "ZoomOut1", QStringLiteral("Zoom O&ut"), QKeySequence(Qt::CTRL | Qt::Key_Minus)),
+            &QAction::triggered, this, [this] { zoomStep(-1); });
     connect(menuItem(pages, "SpeedPanel1", QStringLiteral("&Speed Panel")), &QAction::triggered, this,
             &TFSVELMORA::SpeedPanel1Click);
+    fullScreenAction_ = menuItem(pages, "FullScreen1", QStringLiteral("&Full Screen"), QKeySequence(Qt::Key_F11));
+    fullScreenAction_->setCheckable(true);
+    connect(fullScreenAction_, &QAction::triggered, this, &TFSVELMORA::toggleFullScreen);
 
     QMenu* help = bar->addMenu(QStringLiteral("?"));
     help->setObjectName(QStringLiteral("N3"));
@@ -319,6 +374,224 @@ void TFSVELMORA::buildKeys()
     }
 }
 
+void TFSVELMORA::buildReloadBar()
+{
+    reloadBar_ = new QWidget(desk_);
+    reloadBar_->setObjectName(QStringLiteral("ReloadBar"));
+    reloadBar_->setAutoFillBackground(true);
+    QPalette palette = reloadBar_->palette();
+    palette.setColor(QPalette::Window, QColor(255, 244, 200));
+    palette.setColor(QPalette::WindowText, Qt::black);
+    reloadBar_->setPalette(palette);
+    auto* layout = new QHBoxLayout(reloadBar_);
+    layout->setContentsMargins(8, 2, 8, 2);
+    auto* text = new QLabel(QStringLiteral("The document's file has changed."), reloadBar_);
+    layout->addWidget(text, 1);
+    auto* reload = new QToolButton(reloadBar_);
+    reload->setObjectName(QStringLiteral("ReloadButton"));
+    reload->setText(QStringLiteral("Reload"));
+    connect(reload, &QToolButton::clicked, this, &TFSVELMORA::reloadDocument);
+    layout->addWidget(reload);
+    auto* dismiss = new QToolButton(reloadBar_);
+    dismiss->setObjectName(QStringLiteral("DismissButton"));
+    dismiss->setText(QStringLiteral("Keep"));
+    connect(dismiss, &QToolButton::clicked, reloadBar_, &QWidget::hide);
+    layout->addWidget(dismiss);
+    reloadBar_->hide();
+}
+
+QString TFSVELMORA::titleText() const
+{
+    const QString program = QString::fromUtf8(kAppTitle);
+    const TSurfaceT* page = viewer_.state.CurrentPage;
+    if (!page || !page->visible || viewer_.state.PageCount == 0 || viewer_.state.DocFileName.empty())
+        return program;
+    // A book is known by its own name, not its chapter's.
+    const std::string& file =
+        viewer_.chapterListVisible && !viewer_.BookFileName.empty() ? viewer_.BookFileName : viewer_.state.DocFileName;
+    return QFileInfo(QString::fromStdString(file)).fileName() + QStringLiteral(" \u2014 ") + program;
+}
+
+void TFSVELMORA::zoomStep(int direction)
+{
+    const int next = nextZoomStep(viewer_.state.ZoomPercent, direction);
+    if (next != viewer_.state.ZoomPercent)
+        runCommand([&] { viewer_.SetZoom(next); });
+}
+
+void TFSVELMORA::reloadDocument()
+{
+    reloadBar_->hide();
+    if (viewer_.state.DocFileName.empty())
+        return;
+    const bool book = viewer_.chapterListVisible && !viewer_.BookFileName.empty();
+    const int chapter = viewer_.chapterListIndex;
+    const int page = viewer_.state.CurrentPageNo;
+    const int zoom = viewer_.state.ZoomPercent;
+    runCommand([&] {
+        if (book)
+            viewer_.state.DocFileName = viewer_.BookFileName;
+        viewer_.LoadDocument();
+        if (book && chapter > 0 && static_cast<size_t>(chapter) < viewer_.ChapterList.size())
+            viewer_.ChapterListChange(chapter);
+        if (page > 1 && page <= viewer_.state.PageCount)
+            viewer_.goToPage(page);
+        viewer_.SetZoom(zoom);
+    });
+}
+
+void TFSVELMORA::toggleFullScreen()
+{
+    if (isFullScreen()) {
+        if (wasMaximized_)
+            showMaximized();
+        else
+            showNormal();
+    } else {
+        wasMaximized_ = isMaximized();
+        showFullScreen();
+    }
+    fullScreenAction_->setChecked(isFullScreen());
+}
+
+void TFSVELMORA::fillRecentMenu()
+{
+    recentMenu_->clear();
+    const QStringList entries = recent_.entries();
+    for (int i = 0; i < entries.size(); ++i) {
+        const QFileInfo info(entries[i]);
+        QAction* a = recentMenu_->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(info.fileName()));
+        a->setToolTip(entries[i]);
+        a->setStatusTip(entries[i]);
+        a->setData(entries[i]);
+        a->setEnabled(info.exists());
+        connect(a, &QAction::triggered, this, [this, path = entries[i]] { openPath(path); });
+    }
+    recentMenu_->setEnabled(!entries.isEmpty());
+}
+
+void TFSVELMORA::openPath(const QString& path)
+{
+    viewer_.state.DocFileName = path.toStdString();
+    viewer_.chapterListVisible = false;
+    runCommand([this] { viewer_.LoadDocument(); });
+}
+
+void TFSVELMORA::documentChanged()
+{
+    reloadBar_->hide();
+    if (!watcher_->files().isEmpty())
+        watcher_->removePaths(watcher_->files());
+    if (titleText() == QString::fromUtf8(kAppTitle))
+        return;  // nothing shown: nothing to remember or watch
+    const bool book = viewer_.chapterListVisible && !viewer_.BookFileName.empty();
+    const QString file = QString::fromStdString(book ? viewer_.BookFileName : viewer_.state.DocFileName);
+    recent_.add(file);
+    fillRecentMenu();
+    QStringList watched{QFileInfo(file).absoluteFilePath()};
+    if (book)
+        watched << QFileInfo(QString::fromStdString(viewer_.state.DocFileName)).absoluteFilePath();
+    watched.removeDuplicates();
+    watcher_->addPaths(watched);
+}
+
+bool TFSVELMORA::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == desk_) {
+        if (event->type() == QEvent::KeyPress && deskKey(static_cast<QKeyEvent*>(event)))
+            return true;
+        if (event->type() == QEvent::Wheel) {
+            deskWheel(static_cast<QWheelEvent*>(event));
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool TFSVELMORA::deskKey(QKeyEvent* event)
+{
+    if (event->modifiers() & ~(Qt::KeypadModifier | Qt::ShiftModifier))
+        return false;
+    switch (event->key()) {
+    case Qt::Key_Up:
+        scrollBar2_->setValue(scrollBar2_->value() - 1);
+        return true;
+    case Qt::Key_Down:
+        scrollBar2_->setValue(scrollBar2_->value() + 1);
+        return true;
+    case Qt::Key_Left:
+        scrollBar1_->setValue(scrollBar1_->value() - 1);
+        return true;
+    case Qt::Key_Right:
+        scrollBar1_->setValue(scrollBar1_->value() + 1);
+        return true;
+    case Qt::Key_Home:
+        scrollBar2_->setValue(0);
+        return true;
+    case Qt::Key_End:
+        scrollBar2_->setValue(scrollEndPosition());
+        return true;
+    case Qt::Key_Escape:
+        if (isFullScreen()) {
+            toggleFullScreen();
+            return true;
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+int TFSVELMORA::scrollEndPosition() const
+{
+    const TSurfaceT* page = viewer_.state.CurrentPage;
+    if (!page)
+        return 0;
+    // The page's top at position p is the tool bar's height + 5 - 20 p; its shadow ends 10 lower.
+    const int viewBottom = statusBar_->y();
+    const int overhang = viewer_.speedPanelHeight + 5 + page->height + 10 - viewBottom;
+    return std::clamp((overhang + 19) / 20, 0, scrollBar2_->maximum());
+}
+
+void TFSVELMORA::deskWheel(QWheelEvent* event)
+{
+    // One notch (120) is three scroll steps; finer wheels add up.
+    const QPoint angle = event->angleDelta();
+    const bool horizontal = angle.x() != 0 && angle.y() == 0;
+    wheelAngle_ += horizontal ? angle.x() : angle.y();
+    const int steps = wheelAngle_ / 40;
+    wheelAngle_ -= steps * 40;
+    if (steps == 0)
+        return;
+    if (event->modifiers() & Qt::ControlModifier) {
+        wheelAngle_ = 0;
+        zoomStep(steps > 0 ? 1 : -1);
+        return;
+    }
+    if (horizontal || (event->modifiers() & Qt::ShiftModifier)) {
+        scrollBar1_->setValue(scrollBar1_->value() - steps);
+        return;
+    }
+    const DocumentState& s = viewer_.state;
+    const int end = scrollEndPosition();
+    if (steps < 0 && scrollBar2_->value() >= end && s.CurrentPage && s.CurrentPageNo < s.PageCount) {
+        // Past the page's bottom: on to the top of the next page.
+        runCommand([this] { viewer_.nextPage(); });
+        scrollBar2_->setValue(0);
+        runCommand([this] { viewer_.scrollVertically(0); });
+        wheelAngle_ = 0;
+        return;
+    }
+    if (steps > 0 && scrollBar2_->value() == 0 && s.CurrentPage && s.CurrentPageNo > 1) {
+        // Above the page's top: on to the bottom of the previous page.
+        runCommand([this] { viewer_.previousPage(); });
+        scrollBar2_->setValue(scrollEndPosition());
+        wheelAngle_ = 0;
+        return;
+    }
+    scrollBar2_->setValue(std::min(scrollBar2_->value() - steps, std::max(end, scrollBar2_->value())));
+}
+
 void TFSVELMORA::alignControls()
 {
     // Top first, then bottom, then right in what is left: the panels' alignment order.
@@ -331,6 +604,7 @@ void TFSVELMORA::alignControls()
     statusBar_->setGeometry(0, std::max(top, h - 22), w, 22);
     const int bottom = std::max(top, h - 22);
     pScrollV_->setGeometry(std::max(0, w - 23), top, 23, bottom - top);
+    reloadBar_->setGeometry(0, top, std::max(0, w - 23), reloadBar_->sizeHint().height());
 }
 
 void TFSVELMORA::FormResize()
@@ -363,7 +637,16 @@ void TFSVELMORA::runCommand(const std::function<void()>& command)
 
 void TFSVELMORA::refresh()
 {
-    setWindowTitle(QString::fromStdString(viewer_.caption));
+    setWindowTitle(titleText());
+    if (viewer_.state.DocFileName != shownFile_ || viewer_.documentGeneration() != shownGeneration_) {
+        shownFile_ = viewer_.state.DocFileName;
+        shownGeneration_ = viewer_.documentGeneration();
+        documentChanged();
+    }
+    if (!pageField_->hasFocus())
+        pageField_->setText(viewer_.state.PageCount > 0 ? QString::number(viewer_.state.CurrentPageNo) : QString());
+    pageCountLabel_->setText(viewer_.state.PageCount > 0 ? QStringLiteral("/ %1").arg(viewer_.state.PageCount)
+                                                         : QString());
     chapterList_->setVisible(viewer_.chapterListVisible);
     {
         const QSignalBlocker block(chapterList_);

@@ -19,13 +19,20 @@ public:
 
     static QColor deskColor() { return QColor(0, 0, 255); }
 
-    // Where the shadow panel (POmbre) stands: 10 pixels right and down of the last page shown,
-    // with its size. It stays there when the page goes away. Empty before any page was shown.
-    QRect shadowRect() const { return shadow_; }
+    // Where the shadow panel (POmbre) stands: 10 pixels right and down of the page shown, with
+    // its size. Empty when no page is shown: the desk is then empty, with no shadow alone.
+    QRect shadowRect() const;
     // How many times a page area was painted; repaints of an unchanged page reuse the image.
     int renderCount() const { return renders_; }
+    // Device pixels per desk pixel the page is painted with: the screen's ratio, rounded up to
+    // a whole number.
+    int pixelScale() const;
     // Forget the painted page image (after a document or page change).
     void dropCache() { cache_ = Cache{}; }
+
+    // The painted image of `area` (page coordinates) of `page`, `scale` device pixels per desk
+    // pixel (kept until the page, its zoom or the area changes).
+    const QImage& pageImage(TSurfaceT& page, const IRect& area, int scale);
 
     std::function<void()> onResized;
     // Told, after the paint that met it, that an object could not paint itself.
@@ -42,13 +49,11 @@ private:
         double zoom = 0;
         uint64_t serial = 0;
         IRect area;
+        int scale = 1;
         QImage image;
     };
-    const QImage& pageImage(TSurfaceT& page, const IRect& area);
-
     Viewer& viewer_;
     Cache cache_;
-    QRect shadow_;
     int renders_ = 0;
 };
 

@@ -1,6 +1,7 @@
 #include "app/pictures.h"
 
 #include <QFont>
+#include <QIcon>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -111,14 +112,38 @@ QPixmap buttonGlyph(Glyph glyph, int size)
 
 QPixmap programIcon(int size)
 {
+    // The same drawing as packaging/org.velmora.Reader.svg, on its 256-unit grid: a page of
+    // right-to-left lines with a bookmark, on the blue desk, with its shadow.
     QPixmap pm = transparentPixmap(size, size);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 256.0, size / 256.0);
     p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0, 0, 255));
-    p.drawRoundedRect(QRectF(0, 0, size, size), size * 0.15, size * 0.15);
-    drawBook(p, QRectF(size * 0.1, size * 0.2, size * 0.8, size * 0.62));
+    const QColor desk(0x1f, 0x3f, 0x9f);
+    p.setBrush(desk);
+    p.drawRoundedRect(QRectF(8, 8, 240, 240), 36, 36);
+    p.setBrush(QColor(0, 0, 0, 89));
+    p.drawRoundedRect(QRectF(66, 38, 140, 188), 6, 6);
+    p.setBrush(Qt::white);
+    p.drawRoundedRect(QRectF(56, 28, 140, 188), 6, 6);
+    p.setBrush(desk);
+    for (const QRectF& line : {QRectF(92, 60, 84, 10), QRectF(76, 86, 100, 10), QRectF(110, 112, 66, 10),
+                               QRectF(84, 138, 92, 10), QRectF(120, 164, 56, 10)})
+        p.drawRoundedRect(line, 5, 5);
+    p.drawEllipse(QPointF(100, 169), 6, 6);
+    p.drawEllipse(QPointF(88, 169), 6, 6);
+    p.setBrush(QColor(0xc8, 0x10, 0x2e));
+    p.drawPolygon(
+        QPolygonF({QPointF(176, 28), QPointF(192, 28), QPointF(192, 84), QPointF(184, 74), QPointF(176, 84)}));
     return pm;
+}
+
+QIcon programIcons()
+{
+    QIcon icon;
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addPixmap(programIcon(size));
+    return icon;
 }
 
 QPixmap fontSetupPicture()

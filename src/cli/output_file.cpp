@@ -19,11 +19,18 @@ OutputFile::~OutputFile()
         std::remove(temp_.c_str());
 }
 
-bool OutputFile::commit()
+bool OutputFile::commit(bool replace)
 {
     if (committed_)
         return true;
-    committed_ = std::rename(temp_.c_str(), final_.c_str()) == 0;
+    if (replace) {
+        committed_ = std::rename(temp_.c_str(), final_.c_str()) == 0;
+    } else {
+        // A hard link fails when the name is taken; the temporary name then goes.
+        committed_ = ::link(temp_.c_str(), final_.c_str()) == 0;
+        if (committed_)
+            ::unlink(temp_.c_str());
+    }
     return committed_;
 }
 

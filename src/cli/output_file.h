@@ -17,8 +17,10 @@ public:
     // The name to write to: ".NAME.PID.part" in the final file's folder.
     const std::string& tempPath() const { return temp_; }
     const std::string& finalPath() const { return final_; }
-    // Renames the temporary file to the final name (replacing a file there); false when it fails.
-    bool commit();
+    // Renames the temporary file to the final name; false when it fails. With `replace` false an
+    // existing file of the final name is kept and the commit fails (the check and the rename are
+    // one step, so a file made meanwhile is not replaced either).
+    bool commit(bool replace = true);
 
 private:
     std::string final_;

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "cli/loaded_document.h"
+#include "cli/output_file.h"
 #include "core/errors.h"
 #include "gfx/print/printer.h"
 #include "gfx/print/system/qt_printer.h"
@@ -63,6 +64,17 @@ private:
 
 }  // namespace
 
+std::optional<std::string> freePdfName(const std::string& stem)
+{
+    std::error_code ec;
+    for (int n = 0; n <= kMaxNumberedPdf; ++n) {
+        const std::string name = stem + (n == 0 ? std::string() : "-" + std::to_string(n)) + ".pdf";
+        if (!std::filesystem::exists(std::filesystem::symlink_status(name, ec)))
+            return name;
+    }
+    return std::nullopt;
+}
+
 std::optional<CommandLine> finishPrintCommand(CommandLine cmd, const std::vector<std::string>& positional,
                                               std::string& usageError)
 {
@@ -98,8 +110,7 @@ int printCommand(const CommandLine& cmd, std::ostream& out, std::ostream& err)
 {
     LoadedDocument doc;
     doc.chapter = cmd.chapter;
-    const PageRangeCheck range =
-        loadWithRange(doc, cmd.file, cmd.first, cmd.last, err, cmd.verbose ? &err : nullptr);
+    const PageRangeCheck range = loadWithRange(doc, cmd.file, cmd.first, cmd.last, err, cmd.verbose ? &err : nullptr);
     if (!range.usable)
         return range.status;
     int status = range.status;
@@ -109,6 +120,11 @@ int printCommand(const CommandLine& cmd, std::ostream& out, std::ostream& err)
 
     std::unique_ptr<QPrinter> qprinter;
     std::unique_ptr<PrinterDevice> device;
+    // Files are written under temporary names and take their own when complete: the PDF once the
+    // job is done, each PNG sheet when the next one starts and the last when the job is done.
+    std::unique_ptr<OutputFile> pdfFile;
+    bool replacePdf = true;
+    auto pngFiles = std::make_shared<std::vector<std::unique_ptr<OutputFile>>>();
     try {
         if (cmd.png) {
             if (sheets > 1 && !outputNameFor(cmd.output, 1)) {
@@ -116,8 +132,11 @@ int printCommand(const CommandLine& cmd, std::ostream& out, std::ostream& err)
                 return kExitUsage;
             }
             const std::string pattern = cmd.output;
-            device = std::make_unique<PngSheetPrinter>(cmd.dpi, 210.0, 297.0, [pattern](int sheet) {
-                return outputNameFor(pattern, sheet).value_or(pattern);
+            device = std::make_unique<PngSheetPrinter>(cmd.dpi, 210.0, 297.0, [pattern, pngFiles](int sheet) {
+                if (!pngFiles->empty() && !pngFiles->back()->commit())
+                    throw VError("Cannot write " + pngFiles->back()->finalPath());
+                pngFiles->push_back(std::make_unique<OutputFile>(outputNameFor(pattern, sheet).value_or(pattern)));
+                return pngFiles->back()->tempPath();
             });
         } else {
             std::string pdf = cmd.output;
@@ -135,18 +154,39 @@ int printCommand(const CommandLine& cmd, std::ostream& out, std::ostream& err)
                     return kExitError;
                 }
                 if (!qprinter) {
-                    // With no printer at all the sheets still go somewhere a user can print from.
-                    pdf = std::filesystem::path(cmd.file).stem().string() + ".pdf";
-                    err << "No printer is installed: printing to " << pdf << '\n';
+                    // With no printer at all the sheets still go somewhere a user can print from,
+                    // under a name no file has: nobody asked for a file to be replaced.
+                    const std::string stem = std::filesystem::path(cmd.file).stem().string();
+                    const std::optional<std::string> free = freePdfName(stem);
+                    if (!free) {
+                        err << "No printer is installed, and " << stem << ".pdf to " << stem << "-" << kMaxNumberedPdf
+                            << ".pdf all exist: name the PDF to write as OUT\n";
+                        return kExitError;
+                    }
+                    pdf = *free;
+                    replacePdf = false;
+                    err << "No printer is installed: printing to " << pdf;
+                    if (pdf != stem + ".pdf")
+                        err << " (" << stem << ".pdf exists and is kept)";
+                    err << '\n';
                 }
             }
-            if (!qprinter)
-                qprinter = makePdfPrinter(pdf);
+            if (!qprinter) {
+                pdfFile = std::make_unique<OutputFile>(pdf);
+                qprinter = makePdfPrinter(pdfFile->tempPath());
+            }
             device = std::make_unique<QtPrinterDevice>(*qprinter, cmd.dpi);
         }
         const bool terminal = &err == &std::cerr && isatty(STDERR_FILENO) == 1;
         CommandLinePrintHost host(first, last, cmd.copies, terminal ? &err : nullptr);
         v.printDocument(*device, host);
+        device.reset();
+        qprinter.reset();
+        if (pdfFile && !pdfFile->commit(replacePdf))
+            throw VError("Cannot write " + pdfFile->finalPath() +
+                         (replacePdf ? std::string() : std::string(": a file of that name appeared meanwhile")));
+        if (!pngFiles->empty() && !pngFiles->back()->commit())
+            throw VError("Cannot write " + pngFiles->back()->finalPath());
     } catch (const std::exception& e) {
         err << e.what() << '\n';
         return kExitError;

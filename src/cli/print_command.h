@@ -14,6 +14,11 @@ namespace vr {
 std::optional<CommandLine> finishPrintCommand(CommandLine cmd, const std::vector<std::string>& positional,
                                               std::string& usageError);
 
+// With no printer and no OUT the sheets go to STEM.pdf in the current folder, or to the first of
+// STEM-1.pdf ... STEM-99.pdf that does not exist; nullopt when all do.
+inline constexpr int kMaxNumberedPdf = 99;
+std::optional<std::string> freePdfName(const std::string& stem);
+
 // Prints as the command line asks; the exit status as for the other commands.
 int printCommand(const CommandLine& cmd, std::ostream& out, std::ostream& err);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <iterator>
 
 #include "core/doc_stream.h"
 #include "core/errors.h"
@@ -49,6 +50,21 @@ std::string documentExtension(const std::string& fileName)
     for (char& c : ext)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return ext;
+}
+
+int nextZoomStep(int percent, int direction)
+{
+    constexpr int kSteps[] = {30, 70, 100, 130, 170, 200};
+    if (direction > 0) {
+        for (const int z : kSteps)
+            if (z > percent)
+                return z;
+    } else {
+        for (auto it = std::rbegin(kSteps); it != std::rend(kSteps); ++it)
+            if (*it < percent)
+                return *it;
+    }
+    return percent;
 }
 
 Viewer::Viewer(ViewerHost* host) : host_(host) { }
@@ -117,6 +133,7 @@ void Viewer::ClearDocument()
 {
     // Every page surface goes, whatever number its page tag gave it.
     pages_.clear();
+    ++documentGeneration_;
     diagnostics.clear();
     state.CurrentPage = nullptr;
     state.PageCount = 0;

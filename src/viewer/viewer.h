@@ -82,6 +82,9 @@ public:
 
     // Pages in creation order.
     const std::vector<std::unique_ptr<TSurfaceT>>& pages() const { return pages_; }
+    // Counts the documents cleared or read: a reload of the same file is a new document, even when
+    // its pages happen to sit at the addresses of the last ones.
+    uint64_t documentGeneration() const { return documentGeneration_; }
 
     // Called after every change the window must show.
     std::function<void()> onChanged;
@@ -155,7 +158,12 @@ private:
 
     ViewerHost* host_;
     std::vector<std::unique_ptr<TSurfaceT>> pages_;
+    uint64_t documentGeneration_ = 0;
 };
+
+// The zoom box's items (30 ... 200) are the steps of zooming in and out: the next item above
+// (direction 1) or below (-1) `percent`, or `percent` itself past the last one.
+int nextZoomStep(int percent, int direction);
 
 // The extension rule of the loader: the text from the last dot of the file name, first four
 // characters, upper-cased ("" when the name has no dot after its last separator).

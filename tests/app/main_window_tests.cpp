@@ -189,7 +189,7 @@ private slots:
         QVERIFY(site.showActive());
         const QString doc = site.document("three.VPG", 3);
         site.load(doc);
-        QCOMPARE(site.window->windowTitle(), "Velmora 2000 " + doc);
+        QCOMPARE(site.window->windowTitle(), QString::fromUtf8("three.VPG \u2014 Velmora Reader"));
         QCOMPARE(site.tabTexts(), QStringList({"1", "2", "3"}));
         QCOMPARE(site.tabs()->currentIndex(), 0);
 

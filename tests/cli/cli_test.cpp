@@ -34,11 +34,16 @@ TEST(CommandLineParse, SubcommandsOptionsAndTheWindowArgument)
     EXPECT_EQ(c->file, "a.VPG");
     EXPECT_EQ(c->output, "out%d.png");
 
-    c = parseCommandLine({"x.VPG", "y.VTX"}, err);
+    c = parseCommandLine({"y.VTX"}, err);
     ASSERT_TRUE(c);
     EXPECT_EQ(c->mode, CommandLine::Mode::Window);
-    EXPECT_EQ(c->file, "y.VTX");  // the last argument, as the window takes it
+    EXPECT_EQ(c->file, "y.VTX");
     EXPECT_EQ(parseCommandLine({}, err)->file, "");
+    c = parseCommandLine({"--verbose", "docs/y.VTX"}, err);
+    ASSERT_TRUE(c);
+    EXPECT_EQ(c->mode, CommandLine::Mode::Window);
+    EXPECT_TRUE(c->verbose);
+    EXPECT_EQ(parseCommandLine({"help"}, err)->mode, CommandLine::Mode::Help);
 
     EXPECT_FALSE(parseCommandLine({"render", "-z", "20", "a.VPG", "o.png"}, err));
     EXPECT_EQ(err, "The zoom must lie between 30 and 200");
@@ -48,6 +53,43 @@ TEST(CommandLineParse, SubcommandsOptionsAndTheWindowArgument)
     EXPECT_FALSE(parseCommandLine({"dump"}, err));
     EXPECT_FALSE(parseCommandLine({"--frobnicate"}, err));
     EXPECT_EQ(err, "Unknown option --frobnicate");
+}
+
+TEST(CommandLineParse, OnlyOneDocumentOpensTheWindow)
+{
+    // A mistyped command, with or without files after it, and several files without a command
+    // are usage errors that list the commands: the window never opens on a command word.
+    const std::string commands = "(the commands are render, print, thumbnail, dump, trace, convert, help)";
+    std::string err;
+    EXPECT_FALSE(parseCommandLine({"rendr", "a.VPG", "x.png"}, err));
+    EXPECT_EQ(err, "Unknown command rendr " + commands);
+    EXPECT_FALSE(parseCommandLine({"thumbnial"}, err));
+    EXPECT_EQ(err, "Unknown command thumbnial " + commands);
+    EXPECT_FALSE(parseCommandLine({"x.VPG", "y.VTX"}, err));
+    EXPECT_EQ(err, "The window opens one FILE; other runs start with a command " + commands);
+    EXPECT_FALSE(parseCommandLine({"--verbose", "render"}, err));
+    // A bare word that names an existing file is that file.
+    const std::string here = std::filesystem::current_path().filename().string();
+    auto c = parseCommandLine({"../" + here}, err);
+    ASSERT_TRUE(c);
+    EXPECT_EQ(c->mode, CommandLine::Mode::Window);
+}
+
+TEST(CommandLineParse, ThumbnailOptions)
+{
+    std::string err;
+    auto c = parseCommandLine({"thumbnail", "-s", "128", "a.BOK", "a.png"}, err);
+    ASSERT_TRUE(c) << err;
+    EXPECT_EQ(c->mode, CommandLine::Mode::Thumbnail);
+    EXPECT_EQ(c->size, 128);
+    EXPECT_EQ(c->file, "a.BOK");
+    EXPECT_EQ(c->output, "a.png");
+    EXPECT_EQ(parseCommandLine({"thumbnail", "a.VPG", "a.png"}, err)->size, 256);
+    EXPECT_FALSE(parseCommandLine({"thumbnail", "-s", "15", "a.VPG", "a.png"}, err));
+    EXPECT_EQ(err, "The thumbnail size must lie between 16 and 2048 pixels");
+    EXPECT_FALSE(parseCommandLine({"thumbnail", "-s", "2049", "a.VPG", "a.png"}, err));
+    EXPECT_FALSE(parseCommandLine({"thumbnail", "a.VPG"}, err));
+    EXPECT_EQ(err, "thumbnail needs FILE and OUT.png");
 }
 
 TEST(CommandLineParse, OutputPatterns)
@@ -93,6 +135,49 @@ TEST_F(CliTest, RenderWritesEachPageAtTheZoom)
     EXPECT_EQ(r.err, "No page numbered 3\n");
 }
 
+TEST_F(CliTest, RenderWritesTheFormatItsOutputNames)
+{
+    VpgWriter w;
+    w.page("P1").line(LineRec(10, 10, 110, 10, 0x0000FF, 1));
+    w.page("P2").line(LineRec(10, 20, 110, 20, 0, 1));
+    vrtest::writeFile(path("d.VPG"), w.bytes());
+
+    EXPECT_EQ(imageFormatFor("a.PNG"), "png");
+    EXPECT_EQ(imageFormatFor("p%d.jpg"), "jpeg");
+    EXPECT_EQ(imageFormatFor("-"), "png");
+    EXPECT_EQ(imageFormatFor("a.pdf"), "");
+    EXPECT_EQ(imageFormatFor("folder.png/a"), "");
+
+    RunResult r = run({"render", "-f", "1", "-l", "1", path("d.VPG"), path("p.jpeg")});
+    ASSERT_EQ(r.status, kExitOk) << r.err;
+    std::ifstream jpeg(path("p.jpeg"), std::ios::binary);
+    char magic[3] = {};
+    jpeg.read(magic, 3);
+    EXPECT_EQ(std::string(magic, 3), "\xFF\xD8\xFF");
+    // Nothing but the output is left in the folder: the temporary name is gone.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), std::filesystem::directory_iterator()), 2);
+
+    r = run({"render", path("d.VPG"), path("p%d.pdf")});
+    EXPECT_EQ(r.status, kExitUsage);
+    EXPECT_EQ(
+        r.err.rfind("Cannot write " + path("p%d.pdf") + ": render writes the image format its extension names (", 0),
+        0u)
+        << r.err;
+    EXPECT_FALSE(std::filesystem::exists(path("p1.pdf")));
+
+    // "-": one page as PNG on standard output.
+    r = run({"render", "-f", "2", "-l", "2", path("d.VPG"), "-"});
+    ASSERT_EQ(r.status, kExitOk) << r.err;
+    QImage fromOut;
+    ASSERT_TRUE(fromOut.loadFromData(reinterpret_cast<const uchar*>(r.out.data()), int(r.out.size()), "PNG"));
+    EXPECT_EQ(fromOut.size(), QSize(794, 1123));
+    EXPECT_EQ(fromOut.pixel(50, 20), qRgb(0, 0, 0));
+    r = run({"render", path("d.VPG"), "-"});
+    EXPECT_EQ(r.status, kExitUsage);
+    EXPECT_EQ(r.err, "Standard output takes one page: choose it with -f and -l\n");
+    EXPECT_EQ(r.out, "");
+}
+
 TEST_F(CliTest, ErrorsGoToStderrWithTheReadersMessage)
 {
     RunResult r = run({"render", path("missing.VPG"), path("x.png")});
@@ -123,8 +208,9 @@ TEST(CommandLineRun, HelpAndVersion)
 {
     RunResult r = run({"--help"});
     EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("velmora-reader render [-f FIRST] [-l LAST] [-z ZOOM] [--chapter N] FILE OUT.png"),
+    EXPECT_NE(r.out.find("velmora-reader render [-f FIRST] [-l LAST] [-z ZOOM] [--chapter N] FILE OUT\n"),
               std::string::npos);
+    EXPECT_NE(r.out.find("velmora-reader thumbnail [-s SIZE] [--chapter N] FILE OUT.png\n"), std::string::npos);
     r = run({"--version"});
     EXPECT_EQ(r.out.rfind("velmora-reader ", 0), 0u);
 }

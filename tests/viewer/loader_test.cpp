@@ -389,3 +389,16 @@ TEST_F(ViewerTest, RichTextFramesAndTablesLoadAndUnloadableContentIsReportedNotF
     EXPECT_NE(json.find("\"Text\": \"ok\\n\""), std::string::npos) << json;
     EXPECT_NE(json.find("\"what\": \"Erreur au chargement du flux\""), std::string::npos) << json;
 }
+
+TEST_F(ViewerTest, EveryLoadOrClearIsANewDocumentGeneration)
+{
+    const std::string path = write("again.VPG", VpgWriter().page("P1").bytes());
+    const uint64_t start = viewer.documentGeneration();
+    EXPECT_EQ(open(path), "");
+    EXPECT_EQ(viewer.documentGeneration(), start + 1);
+    // The same file read again is a new document, whatever addresses its pages get.
+    EXPECT_EQ(open(path), "");
+    EXPECT_EQ(viewer.documentGeneration(), start + 2);
+    viewer.ClearDocument();
+    EXPECT_EQ(viewer.documentGeneration(), start + 3);
+}
