@@ -111,6 +111,28 @@ if command -v cpack >/dev/null && command -v dpkg-deb >/dev/null && command -v d
     done
     [ "$("$work/root/usr/bin/velmora-reader" --version)" = "$("$prefix/bin/velmora-reader" --version)" ] ||
       fail "the packaged program's --version"
+    # Installed for real, as a user installs it (only where asked: CI's throw-away machine sets
+    # VR_SYSTEM_INSTALL_TEST=1), then removed again.
+    if [ "${VR_SYSTEM_INSTALL_TEST:-0}" = 1 ] && [ "$(id -u)" -eq 0 ] && ! dpkg -s velmora-reader >/dev/null 2>&1; then
+      if DEBIAN_FRONTEND=noninteractive apt-get install -y "$deb" >"$work/apt.log" 2>&1; then
+        [ "$(/usr/bin/velmora-reader --version)" = "$("$prefix/bin/velmora-reader" --version)" ] ||
+          fail "the installed program's --version"
+        [ "$(XDG_DATA_DIRS=/usr/share xdg-mime query filetype "$src/samples/tour.VPG")" = application/x-velmora-layout ] ||
+          fail "the installed MIME type of tour.VPG"
+        exec_line=$(sed -n 's/^Exec=//p' /usr/share/thumbnailers/$id.thumbnailer)
+        cmdline=${exec_line//%s/128}
+        cmdline=${cmdline//%i/$src/samples/letter.VTX}
+        cmdline=${cmdline//%o/$work/installed-thumb.png}
+        env -i PATH=/usr/bin:/bin $cmdline && [ -s "$work/installed-thumb.png" ] ||
+          fail "the installed thumbnailer: $cmdline"
+        DEBIAN_FRONTEND=noninteractive apt-get remove -y velmora-reader >>"$work/apt.log" 2>&1 ||
+          fail "apt-get remove velmora-reader"
+        [ ! -e /usr/bin/velmora-reader ] || fail "the removed package left /usr/bin/velmora-reader"
+        echo "the package installed with apt-get, ran, and was removed"
+      else
+        fail "apt-get install of the package: $(tail -n 5 "$work/apt.log")"
+      fi
+    fi
   else
     fail "cpack wrote no package"
   fi
