@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/json_writer.h"
+
 namespace vr {
 
 namespace fs = std::filesystem;
@@ -149,57 +151,9 @@ bool upToDate(const std::string& input, const std::string& output)
 
 std::string jsonQuoted(const std::string& s)
 {
-    std::string out = "\"";
-    for (size_t i = 0; i < s.size(); ++i) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        // The length of a well-formed UTF-8 sequence starting here, 0 when there is none.
-        size_t len = 0;
-        if (c >= 0xC2 && c <= 0xDF)
-            len = 2;
-        else if (c >= 0xE0 && c <= 0xEF)
-            len = 3;
-        else if (c >= 0xF0 && c <= 0xF4)
-            len = 4;
-        if (c >= 0x80) {
-            bool ok = len > 0 && i + len <= s.size();
-            for (size_t j = 1; ok && j < len; ++j)
-                ok = (static_cast<unsigned char>(s[i + j]) & 0xC0) == 0x80;
-            if (ok) {
-                out.append(s, i, len);
-                i += len - 1;
-            } else {
-                out += static_cast<char>(0xC0 | (c >> 6));  // the Latin-1 character, in UTF-8
-                out += static_cast<char>(0x80 | (c & 0x3F));
-            }
-            continue;
-        }
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (c < 0x20) {
-                char buf[8];
-                std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                out += buf;
-            } else {
-                out += static_cast<char>(c);
-            }
-        }
-    }
-    return out + "\"";
+    std::string out;
+    appendJsonString(out, s);
+    return out;
 }
 
 std::string reportLine(const ConvertRecord& r)

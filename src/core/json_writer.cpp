@@ -75,35 +75,62 @@ void JsonWriter::value(const std::string& s)
 
 void JsonWriter::writeString(const std::string& s)
 {
-    out_ += '"';
-    for (unsigned char c : s) {
+    appendJsonString(out_, s);
+}
+
+void appendJsonString(std::string& out, std::string_view s)
+{
+    out += '"';
+    for (size_t i = 0; i < s.size(); ++i) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        // The length of a well-formed UTF-8 sequence starting here, 0 when there is none.
+        size_t len = 0;
+        if (c >= 0xC2 && c <= 0xDF)
+            len = 2;
+        else if (c >= 0xE0 && c <= 0xEF)
+            len = 3;
+        else if (c >= 0xF0 && c <= 0xF4)
+            len = 4;
+        if (c >= 0x80) {
+            bool ok = len > 0 && i + len <= s.size();
+            for (size_t j = 1; ok && j < len; ++j)
+                ok = (static_cast<unsigned char>(s[i + j]) & 0xC0) == 0x80;
+            if (ok) {
+                out.append(s.substr(i, len));
+                i += len - 1;
+            } else {
+                out += static_cast<char>(0xC0 | (c >> 6));  // the Latin-1 character, in UTF-8
+                out += static_cast<char>(0x80 | (c & 0x3F));
+            }
+            continue;
+        }
         switch (c) {
         case '"':
-            out_ += "\\\"";
+            out += "\\\"";
             break;
         case '\\':
-            out_ += "\\\\";
+            out += "\\\\";
             break;
         case '\n':
-            out_ += "\\n";
+            out += "\\n";
             break;
         case '\r':
-            out_ += "\\r";
+            out += "\\r";
             break;
         case '\t':
-            out_ += "\\t";
+            out += "\\t";
             break;
         default:
             if (c < 0x20) {
                 char buf[8];
                 std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                out_ += buf;
+                out += buf;
             } else {
-                out_ += static_cast<char>(c);
+                out += static_cast<char>(c);
             }
         }
     }
-    out_ += '"';
+    out += '"';
 }
 
 void JsonWriter::value(int64_t v)

@@ -3,9 +3,15 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vr {
+
+// Appends a string as a quoted JSON string. Well-formed UTF-8 is kept; any other byte is taken as
+// the Latin-1 character of that code (file names and document text are not always UTF-8), so the
+// output is valid JSON whatever the bytes.
+void appendJsonString(std::string& out, std::string_view s);
 
 class JsonWriter {
 public:

@@ -76,4 +76,9 @@ TEST(JsonWriter, KeepsKeyOrderAndEscapes)
     EXPECT_EQ(w.str(),
               "{\n  \"b\": 2,\n  \"a\": \"x\\\"\\n\\u0001\",\n  \"list\": [\n    true,\n    null\n  ],\n"
               "  \"bytes\": [0, 255],\n  \"empty\": {}\n}\n");
+    // Strings that are not UTF-8 (an 8-bit file name) still make valid JSON: each stray byte is
+    // its Latin-1 character; well-formed UTF-8 stays as it is.
+    JsonWriter names;
+    names.value(std::string("caf\xE9 \xD9\x85\xC3"));
+    EXPECT_EQ(names.str(), "\"caf\xC3\xA9 \xD9\x85\xC3\x83\"");
 }
