@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "gfx/fonts/face_tables.h"
+
 namespace vr {
 namespace {
 
@@ -18,23 +20,6 @@ constexpr std::array<char16_t, 32> kCp1252High = {0x20AC, 0,      0x201A, 0x0192
                                                   0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
                                                   0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                                   0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-// Big-endian table fields; 0 when the table is too short.
-int readU16(const QByteArray& t, int offset)
-{
-    if (offset + 2 > t.size())
-        return 0;
-    return (static_cast<uint8_t>(t[offset]) << 8) | static_cast<uint8_t>(t[offset + 1]);
-}
-int readS16(const QByteArray& t, int offset)
-{
-    return static_cast<int16_t>(static_cast<uint16_t>(readU16(t, offset)));
-}
-
-int roundHalfUp(double v)
-{
-    return static_cast<int>(std::floor(v + 0.5));
-}
 
 QRawFont rawFont(const QString& family, int pixelSize, bool bold, bool italic)
 {
@@ -104,29 +89,17 @@ std::shared_ptr<const ByteFont> buildFont(const std::string& name, int px, bool 
     const double scale = px / upem;
     const QByteArray os2 = f.isValid() ? f.fontTable("OS/2") : QByteArray();
     const QByteArray post = f.isValid() ? f.fontTable("post") : QByteArray();
+    const LineMetrics lm = lineMetrics(f, os2, post, scale, px);
     TextMetrics& m = bf->metrics;
-    if (os2.size() >= 78 && readU16(os2, 74) + readU16(os2, 76) > 0) {
-        m.ascent = roundHalfUp(readU16(os2, 74) * scale);
-        m.descent = roundHalfUp(readU16(os2, 76) * scale);
-    } else if (f.isValid()) {
-        m.ascent = roundHalfUp(f.ascent());
-        m.descent = roundHalfUp(f.descent());
-    } else {
-        m.ascent = px - px / 5;
-        m.descent = px / 5;
-    }
+    m.ascent = lm.ascent;
+    m.descent = lm.descent;
     m.internalLeading = std::max(0, m.ascent + m.descent - px);
-    m.averageWidth = os2.size() >= 4 && readS16(os2, 2) > 0 ? roundHalfUp(readS16(os2, 2) * scale) : bf->advance['x'];
-    if (post.size() >= 12) {
-        bf->underlineThickness = std::max(1, roundHalfUp(readS16(post, 10) * scale));
-        bf->underlineTop = std::max(1, roundHalfUp(-readS16(post, 8) * scale) - bf->underlineThickness / 2);
-    }
-    if (os2.size() >= 30) {
-        bf->strikeThickness = std::max(1, roundHalfUp(readS16(os2, 26) * scale));
-        bf->strikeTop = -roundHalfUp(readS16(os2, 28) * scale);
-    } else {
-        bf->strikeTop = -std::max(1, m.ascent / 3);
-    }
+    const int avg = averageCharWidth(os2);
+    m.averageWidth = avg > 0 ? static_cast<int>(std::floor(avg * scale + 0.5)) : bf->advance['x'];
+    bf->underlineTop = lm.underlineTop;
+    bf->underlineThickness = lm.underlineThickness;
+    bf->strikeTop = lm.strikeTop;
+    bf->strikeThickness = lm.strikeThickness;
     return bf;
 }
 

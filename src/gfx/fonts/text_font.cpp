@@ -9,25 +9,11 @@
 #include <cmath>
 #include <map>
 
+#include "gfx/fonts/face_tables.h"
 #include "gfx/fonts/font_spec.h"
 
 namespace vr {
 namespace {
-
-int readU16(const QByteArray& t, int offset)
-{
-    if (offset + 2 > t.size())
-        return 0;
-    return (static_cast<uint8_t>(t[offset]) << 8) | static_cast<uint8_t>(t[offset + 1]);
-}
-int readS16(const QByteArray& t, int offset)
-{
-    return static_cast<int16_t>(static_cast<uint16_t>(readU16(t, offset)));
-}
-int roundHalfUp(double v)
-{
-    return static_cast<int>(std::floor(v + 0.5));
-}
 
 QFont qfont(const QString& family, int px, int weight, bool italic, bool merging)
 {
@@ -127,7 +113,7 @@ std::shared_ptr<const ResolvedTextFont> TextFontCache::get(const TextFont& f)
     const QRawFont probe = QRawFont::fromFont(qfont(family, 100, weight, f.italic, false));
     const QByteArray os2 = probe.isValid() ? probe.fontTable("OS/2") : QByteArray();
     const double upem = probe.isValid() && probe.unitsPerEm() > 0 ? probe.unitsPerEm() : 2048.0;
-    const int winSum = os2.size() >= 78 ? readU16(os2, 74) + readU16(os2, 76) : 0;
+    const int winSum = windowsLineHeight(os2);
     double em = 0;
     if (height > 0)
         em = winSum > 0 ? height * upem / winSum : height * 0.85;
@@ -143,30 +129,16 @@ std::shared_ptr<const ResolvedTextFont> TextFontCache::get(const TextFont& f)
             r->fallbacks.push_back(
                 QRawFont::fromFont(qfont(QString::fromLatin1(fb), r->emPx, weight, f.italic, false)));
     const double scale = r->emPx / upem;
-    if (width > 0 && os2.size() >= 4 && readS16(os2, 2) > 0)
-        r->xScale = std::clamp(width / (readS16(os2, 2) * scale), 0.05, 20.0);
-    if (winSum > 0) {
-        r->ascent = roundHalfUp(readU16(os2, 74) * scale);
-        r->descent = roundHalfUp(readU16(os2, 76) * scale);
-    } else if (r->raw.isValid()) {
-        r->ascent = roundHalfUp(r->raw.ascent());
-        r->descent = roundHalfUp(r->raw.descent());
-    } else {
-        r->ascent = r->emPx - r->emPx / 5;
-        r->descent = r->emPx / 5;
-    }
+    if (width > 0 && averageCharWidth(os2) > 0)
+        r->xScale = std::clamp(width / (averageCharWidth(os2) * scale), 0.05, 20.0);
     const QByteArray post = r->raw.isValid() ? r->raw.fontTable("post") : QByteArray();
-    if (post.size() >= 12) {
-        r->underlineThickness = std::max(1, roundHalfUp(readS16(post, 10) * scale));
-        r->underlineTop =
-            std::max(1, roundHalfUp(-readS16(post, 8) * scale) - static_cast<int>(r->underlineThickness) / 2);
-    }
-    if (os2.size() >= 30) {
-        r->strikeThickness = std::max(1, roundHalfUp(readS16(os2, 26) * scale));
-        r->strikeTop = -roundHalfUp(readS16(os2, 28) * scale);
-    } else {
-        r->strikeTop = -std::max(1, r->ascent / 3);
-    }
+    const LineMetrics lm = lineMetrics(r->raw, os2, post, scale, r->emPx);
+    r->ascent = lm.ascent;
+    r->descent = lm.descent;
+    r->underlineTop = lm.underlineTop;
+    r->underlineThickness = lm.underlineThickness;
+    r->strikeTop = lm.strikeTop;
+    r->strikeThickness = lm.strikeThickness;
     std::lock_guard lock(mutex_);
     if (fonts_.size() >= kMaxEntries)
         fonts_.clear();
