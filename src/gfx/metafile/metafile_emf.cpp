@@ -477,22 +477,8 @@ bool EmfPlayer::text(const Record& r, bool wide)
             dx.push_back(r.i32(offDx + 4 * per * k));
             dy.push_back(per == 2 ? r.i32(offDx + 4 * per * k + 4) : 0);
         }
-        if (!wide && in.text.size() != n) {
-            std::vector<double> cdx, cdy;
-            size_t byte = 0;
-            for (size_t c = 0; c < in.text.size() && byte < n; ++c) {
-                const size_t units = firstCharacterBytes(f.charset, r.data() + offString + byte, n - byte);
-                double sx = 0, sy = 0;
-                for (size_t k = 0; k < units && byte < n; ++k, ++byte) {
-                    sx += dx[byte];
-                    sy += dy[byte];
-                }
-                cdx.push_back(sx);
-                cdy.push_back(sy);
-            }
-            dx.swap(cdx);
-            dy.swap(cdy);
-        }
+        if (!wide && in.text.size() != n)
+            advancesPerCharacter(f.charset, r.data() + offString, n, in.text.size(), dx, dy);
         in.dx = std::move(dx);
         if (per == 2)
             in.dy = std::move(dy);

@@ -1020,6 +1020,25 @@ std::optional<QRegion> rgnData(const Record& r, size_t off, size_t size)
     return unionOf(std::move(rects));
 }
 
+void advancesPerCharacter(int charset, const uint8_t* bytes, size_t n, size_t characters, std::vector<double>& dx,
+                          std::vector<double>& dy)
+{
+    std::vector<double> cdx, cdy;
+    size_t byte = 0;
+    for (size_t c = 0; c < characters && byte < n; ++c) {
+        const size_t units = firstCharacterBytes(charset, bytes + byte, n - byte);
+        double sx = 0, sy = 0;
+        for (size_t k = 0; k < units && byte < n; ++k, ++byte) {
+            sx += dx[byte];
+            sy += dy[byte];
+        }
+        cdx.push_back(sx);
+        cdy.push_back(sy);
+    }
+    dx.swap(cdx);
+    dy.swap(cdy);
+}
+
 void flattenBezier(DPoint p0, DPoint p1, DPoint p2, DPoint p3, std::vector<DPoint>& out)
 {
     constexpr int kSteps = 16;

@@ -268,6 +268,11 @@ QRegion unionOf(std::vector<QRect> rects);
 // A region of a RGNDATA structure (header and rectangles), or nullopt when it does not fit.
 std::optional<QRegion> rgnData(const Record& r, size_t off, size_t size);
 
+// Advances written one a byte of 8-bit text in a font of `charset`, made one a character of its
+// `characters` decoded characters: the bytes of a double-byte character add up.
+void advancesPerCharacter(int charset, const uint8_t* bytes, size_t n, size_t characters, std::vector<double>& dx,
+                          std::vector<double>& dy);
+
 // A cubic Bezier from p0 through control points to p3, flattened into `out` (p0 excluded).
 void flattenBezier(DPoint p0, DPoint p1, DPoint p2, DPoint p3, std::vector<DPoint>& out);
 

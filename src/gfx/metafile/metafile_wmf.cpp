@@ -481,8 +481,8 @@ bool WmfPlayer::record(uint16_t fn, const Record& r)
         in.hasRect = hasRect;
         std::copy(std::begin(rect), std::end(rect), in.rect);
         // The advances follow the string (padded to whole words): one a byte, or a pair a byte
-        // with ETO_PDY; a double-byte character's two bytes count as one character with the
-        // first advance. Missing or short arrays leave the text to the font's own advances.
+        // with ETO_PDY; a double-byte character's two bytes count as one character whose advance
+        // is their sum. Missing or short arrays leave the text to the font's own advances.
         const size_t dxAt = off + ((len + 1) & ~size_t{1});
         const size_t each = (opts & eto::Pdy) ? 4 : 2;
         if (r.has(dxAt, len * each) && len > 0) {
@@ -491,25 +491,8 @@ bool WmfPlayer::record(uint16_t fn, const Record& r)
                 dx.push_back(r.i16(dxAt + k * each));
                 dy.push_back(each == 4 ? r.i16(dxAt + k * each + 2) : 0);
             }
-            if (in.text.size() != len) {
-                // Characters of two bytes: advances of each character's bytes summed.
-                std::vector<double> cdx, cdy;
-                const std::u16string& t = in.text;
-                size_t byte = 0;
-                for (size_t c = 0; c < t.size() && byte < len; ++c) {
-                    const std::u16string one(1, t[c]);
-                    const auto units = firstCharacterBytes(p_.dc.font.charset, r.data() + off + byte, len - byte);
-                    double sx = 0, sy = 0;
-                    for (size_t k = 0; k < units && byte < len; ++k, ++byte) {
-                        sx += dx[byte];
-                        sy += dy[byte];
-                    }
-                    cdx.push_back(sx);
-                    cdy.push_back(sy);
-                }
-                dx.swap(cdx);
-                dy.swap(cdy);
-            }
+            if (in.text.size() != len)
+                advancesPerCharacter(p_.dc.font.charset, r.data() + off, len, in.text.size(), dx, dy);
             in.dx = std::move(dx);
             if (opts & eto::Pdy)
                 in.dy = std::move(dy);
