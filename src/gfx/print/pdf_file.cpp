@@ -149,7 +149,7 @@ private:
 
 // One image of a sheet: its dots in the sheet and how its pixels are coded.
 struct PdfSheetPrinter::Image {
-    enum Kind { Mono, Palette, Grey, Rgb };
+    enum Kind { Mono, Palette, Rgb };
     Kind kind = Mono;
     QRect rect;
     const ColourIndex* palette = nullptr;
@@ -211,10 +211,6 @@ int PdfSheetPrinter::writeImage(const QImage& sheet, const Image& image)
         rowBytes = static_cast<size_t>((w * image.depth + 7) / 8);
         break;
     }
-    case Image::Grey:
-        out.put(" /BitsPerComponent 8 /ColorSpace /DeviceGray");
-        rowBytes = static_cast<size_t>(w);
-        break;
     case Image::Rgb:
         // Each row is predicted from the one above (a filter byte, then the differences): rows
         // of pictures drawn larger than they are repeat, and deflate gets through zeros fast.
@@ -254,10 +250,6 @@ int PdfSheetPrinter::writeImage(const QImage& sheet, const Image& image)
             }
             break;
         }
-        case Image::Grey:
-            for (int x = 0; x < w; ++x)
-                row[x] = static_cast<uchar>(px[x] & 0xFF);
-            break;
         case Image::Rgb: {
             row[0] = 2;  // Up
             uchar* o = row + 1;
@@ -310,12 +302,13 @@ void PdfSheetPrinter::emitSheet(QImage& sheet)
     if (content.anyBlack && !wholeBand)
         images.push_back(Image{Image::Mono, sheet.rect(), nullptr, 1});
     for (const SheetContent::Band& band : content.bands) {
+        // Greys only (at most 256 of them) always fit a palette.
         auto palette = std::make_unique<ColourIndex>();
         if (collectPalette(rgb, band.rect, *palette)) {
             images.push_back(Image{Image::Palette, band.rect, palette.get(), paletteDepth(palette->colours.size())});
             palettes.push_back(std::move(palette));
         } else {
-            images.push_back(Image{band.greyOnly ? Image::Grey : Image::Rgb, band.rect, nullptr, 8});
+            images.push_back(Image{Image::Rgb, band.rect, nullptr, 8});
         }
     }
 

@@ -17,8 +17,8 @@ namespace vr {
 //
 // Each sheet goes as cheaply as its content allows, deflated at zlib's fastest level: the black
 // pixels as one 1-bit image; each band of rows holding other colours (see scanSheet) over it as
-// a palette image at the smallest depth when it holds at most 256 colours, else 8-bit grey or RGB
-// with each row predicted from the one above. A white sheet is an empty page.
+// a palette image at the smallest depth when it holds at most 256 colours (bands of greys always
+// do), else 8-bit RGB with each row predicted from the one above. A white sheet is an empty page.
 //
 // Errors writing the file throw VError("Cannot write <path>"); an aborted job, or one that
 // failed, removes the file.
