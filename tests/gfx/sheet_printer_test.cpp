@@ -737,8 +737,9 @@ TEST_F(OwnPdf, A4PagesOnePerSheetInEitherOrientation)
     expectPages(pdf, 2, QSizeF(841.8898, 595.2756));
     expectExactCrossReferences(fileBytes(pdf));
     const std::string landscape = pdfinfoLines(pdf);
-    if (!landscape.empty())
+    if (!landscape.empty()) {
         EXPECT_EQ(landscape.substr(0, 9), "Pages: 2\n");
+    }
 }
 
 TEST_F(OwnPdf, ThousandsOfPagesInOnePageTree)
@@ -754,8 +755,9 @@ TEST_F(OwnPdf, ThousandsOfPagesInOnePageTree)
     expectPages(pdf, 1234, QSizeF(595.2756, 841.8898));
     expectExactCrossReferences(fileBytes(pdf));
     const std::string info = pdfinfoLines(pdf);
-    if (!info.empty())
+    if (!info.empty()) {
         EXPECT_EQ(info.substr(0, 12), "Pages: 1234\n");
+    }
 }
 
 TEST_F(OwnPdf, ReportsAFileItCannotWriteAndAbortLeavesNone)

@@ -152,7 +152,7 @@ struct PdfSheetPrinter::Image {
     enum Kind { Mono, Palette, Rgb };
     Kind kind = Mono;
     QRect rect;
-    const ColourIndex* palette = nullptr;
+    ColourIndex* palette = nullptr;
     int depth = 1;  // bits per pixel of a palette image
 };
 
@@ -226,14 +226,13 @@ int PdfSheetPrinter::writeImage(const QImage& sheet, const Image& image)
     const size_t rowsPerPiece = std::max<size_t>(1, (1u << 20) / rowBytes);
     std::vector<uchar> piece(rowsPerPiece * rowBytes);
     size_t filled = 0;
-    ColourIndex* index = const_cast<ColourIndex*>(image.palette);
-    const size_t bitsPerLine = sheet.width() > 0 ? static_cast<size_t>(((sheet.width() + 31) / 32) * 4) : 0;
+    ColourIndex* index = image.palette;
     for (int y = r.top(); y <= r.bottom(); ++y) {
         uchar* row = piece.data() + filled * rowBytes;
         const auto* px = reinterpret_cast<const QRgb*>(sheet.constScanLine(y)) + r.left();
         switch (image.kind) {
         case Image::Mono:
-            std::memcpy(row, bits_.data() + static_cast<size_t>(y) * bitsPerLine, rowBytes);
+            std::memcpy(row, bits_.data() + static_cast<size_t>(y) * bitsPerLine_, rowBytes);
             break;
         case Image::Palette: {
             std::memset(row, 0, rowBytes);
@@ -288,8 +287,12 @@ void PdfSheetPrinter::emitSheet(QImage& sheet)
 {
     if (!out_)
         fail();
-    const SheetContent content = scanSheet(sheet, bits_);
-    const QImage& rgb = sheet;  // sheets are Format_RGB32
+    // Sheets are Format_RGB32 unless a subclass drew them otherwise.
+    const bool rgb32 = sheet.format() == QImage::Format_RGB32 || sheet.format() == QImage::Format_ARGB32;
+    const QImage converted = rgb32 ? QImage() : sheet.convertToFormat(QImage::Format_RGB32);
+    const QImage& rgb = rgb32 ? sheet : converted;
+    const SheetContent content = scanSheet(rgb, bits_);
+    bitsPerLine_ = static_cast<size_t>(content.bytesPerLine);
     const int dpi = logPixelsX();
     const QSizeF mm = areaMM();
     const double pageW = mm.width() * kPointsPerMM, pageH = mm.height() * kPointsPerMM;

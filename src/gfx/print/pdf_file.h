@@ -44,6 +44,7 @@ private:
     std::string path_;
     std::unique_ptr<Writer> out_;
     std::vector<uchar> bits_;  // the sheet's 1-bit view
+    size_t bitsPerLine_ = 0;
 };
 
 }  // namespace vr
