@@ -1,5 +1,6 @@
-// Handing printed sheets to Qt's PDF engine at 300 dpi (A4, 2480 x 3508 dots): the time to emit
-// one sheet (scan, images, deflate, next sheet filled white) for a text sheet (black text on
+// Handing printed sheets to a PDF file at 300 dpi (A4, 2480 x 3508 dots), through Qt's PDF engine
+// and through our own PDF writer: the time to emit one sheet (scan, images, deflate, next sheet
+// filled white) for a text sheet (black text on
 // white), a text sheet with a colour picture and a coloured heading, a text sheet with grey
 // panels, a sheet that is colour all over and one of dark blue text; the sheet scan alone; and whether memory stays
 // flat over a few hundred sheets (peak resident size before and after).
@@ -7,6 +8,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,7 @@
 #include <unistd.h>
 
 #include "gfx/canvas/raster_canvas.h"
+#include "gfx/print/pdf_file.h"
 #include "gfx/print/system/qt_printer.h"
 
 namespace {
@@ -128,32 +131,64 @@ void BM_ScanSheet(benchmark::State& st)
     for (auto _ : st)
         benchmark::DoNotOptimize(vr::scanSheet(content, bits));
 }
+// The same sheets through our own PDF writer; the file's size per sheet as a counter.
+void BM_EmitSheetToOwnPdf(benchmark::State& st)
+{
+    const Kind kind = static_cast<Kind>(st.range(0));
+    st.SetLabel(kKindNames[kind]);
+    const QImage content = makeSheet(kind);
+    QTemporaryDir dir;
+    const std::string pdf = dir.filePath("own.pdf").toStdString();
+    vr::PdfSheetPrinter device(kDpi, 210.0, 297.0, pdf);
+    device.beginDoc();
+    for (auto _ : st) {
+        st.PauseTiming();
+        fillSheet(device, content);
+        st.ResumeTiming();
+        device.newPage();
+    }
+    device.endDoc();
+    std::ifstream f(pdf, std::ios::binary | std::ios::ate);
+    st.counters["kB_per_sheet"] = static_cast<double>(f.tellg()) / 1024.0 / static_cast<double>(st.iterations() + 1);
+    st.counters["sheets_per_s"] = benchmark::Counter(static_cast<double>(st.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_EmitSheetToOwnPdf)->DenseRange(0, 4)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
 BENCHMARK(BM_ScanSheet)->Arg(Text)->Arg(TextAndPicture)->Unit(benchmark::kMillisecond);
 
-// A few hundred text sheets (every tenth with the picture) to one PDF file: peak resident size
-// after the first 20 sheets and after all of them, and the file size.
+// Many text sheets (every tenth with the picture) to one PDF file, through our own writer (second
+// argument 1) or Qt's engine (0): peak resident size after the first 20 sheets and after all of
+// them, and the file size. Run one at a time (--benchmark_filter) for the peak of each alone.
 void BM_ManySheetsMemory(benchmark::State& st)
 {
     const int sheets = static_cast<int>(st.range(0));
+    const bool own = st.range(1) == 1;
+    st.SetLabel(own ? "own writer" : "Qt's engine");
     const QImage text = makeSheet(Text);
     const QImage picture = makeSheet(TextAndPicture);
     QTemporaryDir dir;
     const std::string pdf = dir.filePath("many.pdf").toStdString();
     double peakAfterWarmUp = 0, peakAtEnd = 0, residentAfterWarmUp = 0, residentAtEnd = 0;
     for (auto _ : st) {
-        auto printer = vr::makePdfPrinter(pdf);
-        vr::QtPrinterDevice device(*printer, kDpi);
-        device.beginDoc();
+        std::unique_ptr<QPrinter> printer;
+        std::unique_ptr<vr::PrinterDevice> device;
+        if (own) {
+            device = std::make_unique<vr::PdfSheetPrinter>(kDpi, 210.0, 297.0, pdf);
+        } else {
+            printer = vr::makePdfPrinter(pdf);
+            device = std::make_unique<vr::QtPrinterDevice>(*printer, kDpi);
+        }
+        device->beginDoc();
         for (int s = 1; s <= sheets; ++s) {
-            fillSheet(device, s % 10 == 0 ? picture : text);
+            fillSheet(*device, s % 10 == 0 ? picture : text);
             if (s == 20) {
                 peakAfterWarmUp = peakMB();
                 residentAfterWarmUp = residentMB();
             }
             if (s < sheets)
-                device.newPage();
+                device->newPage();
         }
-        device.endDoc();
+        device->endDoc();
         peakAtEnd = peakMB();
         residentAtEnd = residentMB();
     }
@@ -165,6 +200,6 @@ void BM_ManySheetsMemory(benchmark::State& st)
     std::ifstream f(pdf, std::ios::binary | std::ios::ate);
     st.counters["pdf_MB"] = static_cast<double>(f.tellg()) / (1024.0 * 1024.0);
 }
-BENCHMARK(BM_ManySheetsMemory)->Arg(300)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(BM_ManySheetsMemory)->Args({2000, 1})->Args({300, 0})->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
 }  // namespace

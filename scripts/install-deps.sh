@@ -14,6 +14,7 @@ packages=(
   gstreamer1.0-tools                  # gst-launch-1.0: the tests' short video clip, made at build time
   libjpeg62-turbo-dev libgif-dev      # picture decoders
   libpng-dev                          # PNG pages and sheets, written fast and exact
+  zlib1g-dev                          # sheets deflated into the PDF files printing writes
   libgsf-1-dev                        # compound files of embedded objects
   libjpeg-turbo-progs                 # djpeg, the reference the JPEG tests compare with
   poppler-utils                       # pdfinfo and pdftoppm, to check the PDFs printing writes

@@ -8,8 +8,8 @@
 #include "cli/loaded_document.h"
 #include "cli/output_file.h"
 #include "core/errors.h"
+#include "gfx/print/pdf_file.h"
 #include "gfx/print/png_file.h"
-#include "gfx/print/system/qt_printer.h"
 #include "viewer/print_driver.h"
 #include "viewer/render.h"
 
@@ -66,8 +66,7 @@ std::optional<std::string> writeChapter(Viewer& v, const ConvertJob& job, const 
         return chapter > 0 ? "Chapter " + std::to_string(chapter) + " has no pages" : "The document has no pages";
     if (options.format == ConvertFormat::Pdf) {
         const std::string& temp = outputs.add(pdfOutputName(job.outBase, chapter));
-        const auto printer = makePdfPrinter(temp);
-        QtPrinterDevice device(*printer, options.dpi);
+        PdfSheetPrinter device(options.dpi, 210.0, 297.0, temp);
         WholeDocumentHost host(pages);
         v.printDocument(device, host);  // throws VError when the file cannot be written
         record.pages += pages;

@@ -9,6 +9,7 @@
 #include "cli/loaded_document.h"
 #include "cli/output_file.h"
 #include "core/errors.h"
+#include "gfx/print/pdf_file.h"
 #include "gfx/print/printer.h"
 #include "gfx/print/system/qt_printer.h"
 #include "viewer/print_driver.h"
@@ -171,11 +172,13 @@ int printCommand(const CommandLine& cmd, std::ostream& out, std::ostream& err)
                     err << '\n';
                 }
             }
-            if (!qprinter) {
+            if (qprinter) {
+                device = std::make_unique<QtPrinterDevice>(*qprinter, cmd.dpi);
+            } else {
+                // A PDF file goes through our own writer: A4 pages, each sheet's pixels exact.
                 pdfFile = std::make_unique<OutputFile>(pdf);
-                qprinter = makePdfPrinter(pdfFile->tempPath());
+                device = std::make_unique<PdfSheetPrinter>(cmd.dpi, 210.0, 297.0, pdfFile->tempPath());
             }
-            device = std::make_unique<QtPrinterDevice>(*qprinter, cmd.dpi);
         }
         const bool terminal = &err == &std::cerr && isatty(STDERR_FILENO) == 1;
         CommandLinePrintHost host(first, last, cmd.copies, terminal ? &err : nullptr);

@@ -1,6 +1,7 @@
-// Sheet printers: the sheet sequence and its release, the sheet scan, PNG sheets, and printing
-// through Qt to PDF files checked page by page (pdfinfo, or the file itself) and pixel by pixel
-// (pdftoppm, from poppler-utils; those checks skip when it is not installed).
+// Sheet printers: the sheet sequence and its release, the sheet scan, PNG sheets, and printing to
+// PDF files, through our own writer and through Qt, checked page by page (pdfinfo, or the file
+// itself) and pixel by pixel (pdftoppm, from poppler-utils; those checks skip when it is not
+// installed).
 #include <cstdio>
 #include <regex>
 #include <stdexcept>
@@ -18,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include "core/errors.h"
+#include "gfx/print/pdf_file.h"
 #include "gfx/print/printer.h"
 #include "gfx/print/system/qt_printer.h"
 #include "gfx_test_support.h"
@@ -620,6 +622,254 @@ TEST(SystemPrinters, NamesAndLookups)
     if (names.empty()) {
         EXPECT_EQ(makeSystemPrinter(""), nullptr);
     }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Printing to PDF files through our own writer
+
+// A PdfSheetPrinter that keeps a copy of each sheet it writes.
+class CapturingPdfPrinter : public PdfSheetPrinter {
+public:
+    using PdfSheetPrinter::PdfSheetPrinter;
+    std::vector<QImage> sheets;
+
+protected:
+    void emitSheet(QImage& sheet) override
+    {
+        sheets.push_back(sheet.copy());
+        PdfSheetPrinter::emitSheet(sheet);
+    }
+};
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// What pdfinfo says of the file: "Pages: …" and "Page size: …" lines, or "" when not installed.
+std::string pdfinfoLines(const QString& pdf)
+{
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("pdfinfo"));
+    if (tool.isEmpty())
+        return {};
+    QProcess run;
+    run.start(tool, {QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"), QStringLiteral("1000"), pdf});
+    if (!run.waitForFinished(60000) || run.exitCode() != 0)
+        return "pdfinfo failed: " + run.readAllStandardError().toStdString();
+    std::string lines;
+    for (const QByteArray& l : run.readAllStandardOutput().split('\n'))
+        if (l.startsWith("Pages:") || (l.startsWith("Page ") && l.contains(" size:")))
+            lines += l.simplified().toStdString() + "\n";
+    return lines;
+}
+
+// Every cross-reference entry must give the offset of its own object, and startxref the table's:
+// readers that rebuild a broken table would hide a wrong one.
+void expectExactCrossReferences(const QByteArray& pdf)
+{
+    const qsizetype xref = pdf.lastIndexOf("\nxref\n") + 1;
+    ASSERT_GT(xref, 0);
+    const qsizetype start = pdf.lastIndexOf("startxref\n");
+    ASSERT_GT(start, xref);
+    EXPECT_EQ(pdf.mid(start + 10, pdf.indexOf('\n', start + 10) - start - 10).toLongLong(), xref);
+    EXPECT_TRUE(pdf.endsWith("%%EOF\n"));
+    const qsizetype header = pdf.indexOf('\n', xref + 5);
+    const QList<QByteArray> range = pdf.mid(xref + 5, header - xref - 5).split(' ');
+    ASSERT_EQ(range.size(), 2);
+    EXPECT_EQ(range[0], "0");
+    const int count = range[1].toInt();
+    ASSERT_GT(count, 1);
+    EXPECT_EQ(pdf.mid(header + 1, 20), QByteArray("0000000000 65535 f \n"));
+    for (int n = 1; n < count; ++n) {
+        const QByteArray entry = pdf.mid(header + 1 + 20 * n, 20);
+        ASSERT_TRUE(entry.endsWith(" 00000 n \n")) << n << ": " << entry.toStdString();
+        const qsizetype at = entry.left(10).toLongLong();
+        const QByteArray head = QByteArray::number(n) + " 0 obj\n";
+        EXPECT_EQ(pdf.mid(at, head.size()), head) << "object " << n;
+    }
+    EXPECT_NE(pdf.indexOf("/Size " + QByteArray::number(count) + " "), -1);
+}
+
+class OwnPdf : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
+    QString path(const char* name) const { return dir_.path() + QLatin1Char('/') + QLatin1String(name); }
+    QTemporaryDir dir_;
+};
+
+TEST_F(OwnPdf, A4PagesOnePerSheetInEitherOrientation)
+{
+    const QString pdf = path("a4.pdf");
+    PdfSheetPrinter device(300, 210.0, 297.0, pdf.toStdString());
+    EXPECT_EQ(device.horzRes(), 2480);
+    EXPECT_EQ(device.vertRes(), 3508);
+    device.beginDoc();
+    device.canvas().fillRect(IRect{10, 10, 100, 20}, kBlack);
+    device.newPage();
+    device.canvas().fillRect(IRect{10, 10, 100, 20}, 0x00AA00);
+    device.newPage();  // left white
+    device.endDoc();
+    EXPECT_EQ(device.sheetsEmitted(), 3);
+    EXPECT_FALSE(device.printing());
+    expectPages(pdf, 3, QSizeF(595.2756, 841.8898));
+    const QByteArray bytes = fileBytes(pdf);
+    expectExactCrossReferences(bytes);
+    // The white sheet is a page without images: one image for the black sheet, one for the green.
+    EXPECT_EQ(bytes.count("/Subtype /Image"), 2);
+    EXPECT_EQ(bytes.count("/Creator (Velmora Reader)"), 1);
+    const std::string info = pdfinfoLines(pdf);
+    if (!info.empty()) {
+        EXPECT_EQ(info,
+                  "Pages: 3\n"
+                  "Page 1 size: 595.276 x 841.89 pts (A4)\n"
+                  "Page 2 size: 595.276 x 841.89 pts (A4)\n"
+                  "Page 3 size: 595.276 x 841.89 pts (A4)\n");
+    }
+
+    // A second job writes the file again; landscape swaps the sides.
+    device.setOrientation(PaperOrientation::Landscape);
+    device.beginDoc();
+    EXPECT_EQ(device.canvas().width(), 3508);
+    EXPECT_EQ(device.canvas().height(), 2480);
+    device.newPage();
+    device.endDoc();
+    expectPages(pdf, 2, QSizeF(841.8898, 595.2756));
+    expectExactCrossReferences(fileBytes(pdf));
+    const std::string landscape = pdfinfoLines(pdf);
+    if (!landscape.empty()) {
+        EXPECT_EQ(landscape.substr(0, 9), "Pages: 2\n");
+    }
+}
+
+TEST_F(OwnPdf, ThousandsOfPagesInOnePageTree)
+{
+    const QString pdf = path("many.pdf");
+    PdfSheetPrinter device(20, 210.0, 297.0, pdf.toStdString());
+    device.beginDoc();
+    for (int s = 1; s < 1234; ++s) {
+        device.canvas().setPixel(s % 100, s % 150, s % 3 == 0 ? kBlack : rgbColor(200, 0, 0));
+        device.newPage();
+    }
+    device.endDoc();
+    expectPages(pdf, 1234, QSizeF(595.2756, 841.8898));
+    expectExactCrossReferences(fileBytes(pdf));
+    const std::string info = pdfinfoLines(pdf);
+    if (!info.empty()) {
+        EXPECT_EQ(info.substr(0, 12), "Pages: 1234\n");
+    }
+}
+
+TEST_F(OwnPdf, ReportsAFileItCannotWriteAndAbortLeavesNone)
+{
+    const std::string bad = path("missing/out.pdf").toStdString();
+    PdfSheetPrinter broken(96, 210.0, 297.0, bad);
+    try {
+        broken.beginDoc();
+        FAIL() << "no error";
+    } catch (const VError& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot write " + bad);
+    }
+    EXPECT_FALSE(broken.printing());
+
+    const QString pdf = path("aborted.pdf");
+    PdfSheetPrinter device(96, 210.0, 297.0, pdf.toStdString());
+    device.beginDoc();
+    device.newPage();
+    EXPECT_TRUE(QFileInfo::exists(pdf));  // written as it goes
+    device.abort();
+    EXPECT_FALSE(device.printing());
+    EXPECT_FALSE(QFileInfo::exists(pdf));
+    device.beginDoc();
+    device.endDoc();
+    expectPages(pdf, 1, QSizeF(595.2756, 841.8898));
+}
+
+TEST_F(OwnPdf, SheetsComeBackExactAsTheSmallestImages)
+{
+    if (pdftoppm().isEmpty())
+        GTEST_SKIP() << "pdftoppm is not installed (poppler-utils)";
+    for (const int dpi : {300, 180, 150}) {
+        const QString pdf = path("sheets.pdf");
+        CapturingPdfPrinter device(dpi, 76.2, 50.8, pdf.toStdString());
+        device.beginDoc();
+        // 1: black and white only.
+        drawTextLike(device.canvas(), 0);
+        device.canvas().fillRect(IRect{0, 0, device.horzRes(), 3}, kBlack);
+        device.newPage();
+        // 2: black text, a band of greys at the top, one of many colours lower down, a blue corner.
+        Canvas& c = device.canvas();
+        drawTextLike(c, 3);
+        const int w = c.width(), h = c.height();
+        c.fillRect(IRect{20, 10, 200, 60}, 0x808080);
+        c.fillRect(IRect{300, 30, 320, 50}, 0xF0F0F0);
+        for (int y = h / 3; y < h / 2; ++y)
+            for (int x = 40; x < w - 40; ++x)
+                if ((x + y) % 3 != 0)
+                    c.setPixel(
+                        x, y,
+                        rgbColor(static_cast<uint8_t>(x), static_cast<uint8_t>(y * 3), static_cast<uint8_t>(x ^ y)));
+        c.fillRect(IRect{w - 30, h - 20, w, h}, 0xFF0000);
+        device.newPage();
+        // 3: colour and no black at all: a blue square, then blue lines on white.
+        device.canvas().fillRect(IRect{5, 5, 50, 50}, 0xFF0000);
+        for (int y = 60; y < h - 5; y += 7)
+            device.canvas().fillRect(IRect{5 + y % 13, y, w - 5, y + 2}, 0xFF0000);
+        device.newPage();
+        // 4: five colours (red first) over black text: a 4-bit palette.
+        drawTextLike(device.canvas(), 8);
+        const Color five[] = {0x0000FF, 0x00FF00, 0x123456, 0xABCDEF, 0x777777};
+        for (int i = 0; i < 5; ++i)
+            device.canvas().fillRect(IRect{10 + 40 * i, 20, 40 + 40 * i, h - 20}, five[i]);
+        device.endDoc();
+
+        expectPages(pdf, 4, QSizeF(216, 144));
+        ASSERT_EQ(device.sheets.size(), 4u);
+        const QByteArray bytes = expectSheetsBack(pdf, device.sheets, dpi, dir_.path());
+        expectExactCrossReferences(bytes);
+        // Sheet 1: one 1-bit image. Sheet 2: 1-bit, the grey band as a palette (black, white and
+        // two greys: 2 bits), the coloured band as predicted RGB, the blue corner as a palette of
+        // blue alone (1 bit). Sheet 3: no black; the square as blue alone, the lines as white and
+        // blue (1 bit). Sheet 4: 1-bit black, then one band of seven colours (4 bits). Palettes
+        // list the colours as RGB in the order they first appear.
+        EXPECT_EQ(bytes.count("/BitsPerComponent 1 /ColorSpace /DeviceGray"), 3) << dpi;
+        EXPECT_EQ(bytes.count("/ColorSpace /DeviceRGB /DecodeParms << /Predictor 12 /Colors 3 /Columns " +
+                              QByteArray::number(w - 80) + " >>"),
+                  1)
+            << dpi;
+        EXPECT_EQ(bytes.count("/BitsPerComponent 2 /ColorSpace [/Indexed /DeviceRGB 3 <"), 1) << dpi;
+        EXPECT_EQ(bytes.count("/BitsPerComponent 1 /ColorSpace [/Indexed /DeviceRGB 0 <0000FF>]"), 2) << dpi;
+        EXPECT_EQ(bytes.count("/BitsPerComponent 1 /ColorSpace [/Indexed /DeviceRGB 1 <FFFFFF0000FF>]"), 1) << dpi;
+        EXPECT_EQ(
+            bytes.count(
+                "/BitsPerComponent 4 /ColorSpace [/Indexed /DeviceRGB 6 <FF0000FFFFFF00FF00000000563412EFCDAB777777>]"),
+            1)
+            << dpi;
+        EXPECT_EQ(bytes.count("/Subtype /Image"), 9) << dpi;
+    }
+}
+
+TEST_F(OwnPdf, A4SheetsStartAtTheTopLeftCorner)
+{
+    if (pdftoppm().isEmpty())
+        GTEST_SKIP() << "pdftoppm is not installed (poppler-utils)";
+    // At 72 dpi the sheet (595 x 842 dots) is not the paper's size in points (595.28 x 841.89):
+    // its rows and columns still fall on the page's from the top left corner.
+    const QString pdf = path("corner.pdf");
+    CapturingPdfPrinter device(72, 210.0, 297.0, pdf.toStdString());
+    device.beginDoc();
+    Canvas& c = device.canvas();
+    ASSERT_EQ(c.width(), 595);
+    ASSERT_EQ(c.height(), 842);
+    c.fillRect(IRect{0, 0, 595, 1}, kBlack);
+    c.fillRect(IRect{0, 0, 1, 842}, 0x0000FF);
+    c.fillRect(IRect{594, 0, 595, 842}, 0x00C000);
+    c.fillRect(IRect{0, 840, 595, 841}, 0x808080);
+    c.setPixel(300, 421, 0x123456);
+    device.endDoc();
+    const QImage got = renderPage(pdf, 1, 72, dir_.path());
+    ASSERT_EQ(got.size(), QSize(595, 842));
+    EXPECT_EQ(pixelDifferences(device.sheets[0], got), "");
 }
 
 }  // namespace

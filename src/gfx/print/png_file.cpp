@@ -8,63 +8,10 @@
 
 #include <png.h>
 
+#include "gfx/print/palette.h"
+
 namespace vr {
 namespace {
-
-// Colours to palette indexes: an open-addressed table, far larger than the 256 entries it holds.
-class ColourIndex {
-public:
-    // The colour's index, adding it when new; -1 when it would be the 257th.
-    int find(QRgb c)
-    {
-        size_t slot = hash(c);
-        while (used_[slot]) {
-            if (keys_[slot] == c)
-                return values_[slot];
-            slot = (slot + 1) & (kSlots - 1);
-        }
-        if (colours.size() == 256)
-            return -1;
-        used_[slot] = true;
-        keys_[slot] = c;
-        values_[slot] = static_cast<int>(colours.size());
-        colours.push_back(c);
-        return values_[slot];
-    }
-    QList<QRgb> colours;
-
-private:
-    static constexpr size_t kSlots = 1024;
-    static size_t hash(QRgb c) { return (c * 2654435761u) >> 22; }
-    std::array<bool, kSlots> used_{};
-    std::array<QRgb, kSlots> keys_{};
-    std::array<int, kSlots> values_{};
-};
-
-// Walks every pixel once, asking the table only when the colour changes.
-bool collectPalette(const QImage& rgb, ColourIndex& index)
-{
-    QRgb last = 0;
-    int lastIndex = -1;
-    const int w = rgb.width(), h = rgb.height();
-    for (int y = 0; y < h; ++y) {
-        const auto* px = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
-        for (int x = 0; x < w; ++x) {
-            if (px[x] == last && lastIndex >= 0)
-                continue;
-            last = px[x];
-            lastIndex = index.find(last);
-            if (lastIndex < 0)
-                return false;
-        }
-    }
-    return true;
-}
-
-int bitDepthFor(qsizetype colours)
-{
-    return colours <= 2 ? 1 : colours <= 4 ? 2 : colours <= 16 ? 4 : 8;
-}
 
 struct PngWrite {
     png_structp png = nullptr;
@@ -190,7 +137,7 @@ QList<QRgb> pngPalette(const QImage& image)
         ? image
         : image.convertToFormat(QImage::Format_ARGB32);
     ColourIndex index;
-    if (!opaque(rgb) || !collectPalette(rgb, index))
+    if (!opaque(rgb) || !collectPalette(rgb, rgb.rect(), index))
         return {};
     return index.colours;
 }
@@ -217,9 +164,9 @@ bool writePngFile(const QImage& image, const std::string& path)
         plan.mono = plan.palette = true;
         plan.depth = 1;
         plan.row.resize(static_cast<size_t>((image.width() + 7) / 8));
-    } else if (collectPalette(rgb, index)) {
+    } else if (collectPalette(rgb, rgb.rect(), index)) {
         plan.palette = true;
-        plan.depth = bitDepthFor(index.colours.size());
+        plan.depth = paletteDepth(index.colours.size());
         plan.row.resize(static_cast<size_t>((rgb.width() * plan.depth + 7) / 8));
     } else {
         plan.row.resize(static_cast<size_t>(rgb.width()) * 3);

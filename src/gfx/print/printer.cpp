@@ -1,6 +1,7 @@
 #include "gfx/print/printer.h"
 
 #include <algorithm>
+#include <bit>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -297,13 +298,12 @@ SheetContent scanSheet(const QImage& sheet, std::vector<uchar>& bits)
             line[x >> 3] = byte;
             blacks |= static_cast<uchar>(~byte);
             if (other != 0) {
-                for (int i = 0; i < 8; ++i) {
-                    if (!(other & (0x80 >> i)))
-                        continue;
+                // The first and last other pixel bound the row; greys are checked until one is not.
+                minX = std::min(minX, x + std::countl_zero(other));
+                maxX = std::max(maxX, x + 7 - std::countr_zero(other));
+                for (int i = 0; grey && i < 8; ++i) {
                     const uint32_t v = p[i] & kRgb;
-                    grey = grey && ((v >> 16) == (v & 0xFF)) && (((v >> 8) & 0xFF) == (v & 0xFF));
-                    minX = std::min(minX, x + i);
-                    maxX = std::max(maxX, x + i);
+                    grey = !(other & (0x80 >> i)) || (((v >> 16) == (v & 0xFF)) && (((v >> 8) & 0xFF) == (v & 0xFF)));
                 }
             }
         }

@@ -48,6 +48,8 @@ private:
 };
 
 // A PDF file printer: A4 portrait, the whole page printable (no margins), creator "Velmora Reader".
+// The window prints its PDF files through it (the print dialog edits a QPrinter); the command line
+// writes its own with PdfSheetPrinter.
 std::unique_ptr<QPrinter> makePdfPrinter(const std::string& path);
 
 // The named system (CUPS) printer, or the default one for an empty name; nullptr when there is no
