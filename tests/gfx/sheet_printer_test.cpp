@@ -3,6 +3,7 @@
 // itself) and pixel by pixel (pdftoppm, from poppler-utils; those checks skip when it is not
 // installed).
 #include <cstdio>
+#include <cstdlib>
 #include <regex>
 #include <stdexcept>
 #include <string>
@@ -327,9 +328,13 @@ PdfPages readPdfPages(const QString& path)
     if (!f.open(QIODevice::ReadOnly))
         return out;
     const std::string bytes = f.readAll().toStdString();
-    std::smatch m;
-    if (std::regex_search(bytes, m, std::regex(R"(/Type /Pages\s*/Kids\s*\[[^\]]*\]\s*/Count (\d+))")))
-        out.count = std::stoi(m[1]);
+    // The page tree's count follows its list of kids, which can be long: found by plain search
+    // (a regular expression over thousands of kids recurses too deep for the stack).
+    const size_t tree = bytes.find("/Type /Pages");
+    const size_t kidsEnd = tree == std::string::npos ? tree : bytes.find(']', bytes.find("/Kids", tree));
+    const size_t count = kidsEnd == std::string::npos ? kidsEnd : bytes.find("/Count ", kidsEnd);
+    if (count != std::string::npos)
+        out.count = std::atoi(bytes.c_str() + count + 7);
     const std::regex box(R"(/MediaBox \[0 0 ([0-9.]+) ([0-9.]+)\])");
     for (auto it = std::sregex_iterator(bytes.begin(), bytes.end(), box); it != std::sregex_iterator(); ++it)
         out.sizes.emplace_back(std::stod((*it)[1]), std::stod((*it)[2]));
