@@ -36,7 +36,7 @@ void drawText(vr::Canvas& c, vr::Color colour = vr::kBlack)
     for (int k = 0; k < 78; ++k)
         line += k % 7 == 6 ? ' ' : static_cast<char>('a' + (k * 5) % 26);
     c.brush.style = vr::BrushStyle::Clear;
-    c.font = vr::FontSpec{"DejaVu Serif", 11, 0, colour};
+    c.font = vr::FontRequest{"DejaVu Serif", 11, 0, colour};
     for (int l = 0; l < 60; ++l)
         c.textOut(236, 300 + l * 48, line);
 }
@@ -58,7 +58,7 @@ QImage makeSheet(Kind kind)
     drawText(c, kind == BlueText ? 0x800000 : vr::kBlack);
     if (kind == TextAndPicture) {
         // A coloured heading and a 10 x 7 cm picture.
-        c.font = vr::FontSpec{"DejaVu Serif", 18, 1, 0x0000C0};
+        c.font = vr::FontRequest{"DejaVu Serif", 18, 1, 0x0000C0};
         c.textOut(236, 150, "Chapter one: the colours of the page");
         for (int y = 1200; y < 2027; ++y) {
             auto* px = reinterpret_cast<QRgb*>(sheet.scanLine(y));

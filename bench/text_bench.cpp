@@ -22,7 +22,7 @@ void paintPage(vr::RasterCanvas& canvas, double zoom)
     for (int line = 0; line < 40; ++line) {
         int x = static_cast<int>(700 * zoom);
         for (int r = 0; r < 6; ++r) {
-            canvas.font = vr::FontSpec{r % 2 == 0 ? "QV_Hazel" : "DejaVu Serif", static_cast<int>(12 * zoom),
+            canvas.font = vr::FontRequest{r % 2 == 0 ? "QV_Hazel" : "DejaVu Serif", static_cast<int>(12 * zoom),
                                        static_cast<uint8_t>(r % 3 == 2 ? 1 : 0), 0};
             const int w = canvas.textWidth(run);
             x -= w;
@@ -52,7 +52,7 @@ void BM_ShadowedRuns(benchmark::State& st)
     for (auto _ : st) {
         image.fill(0xFFFFFFFF);
         vr::RasterCanvas canvas(image);
-        canvas.font = vr::FontSpec{"QV_Hazel", 18, 1, 0};
+        canvas.font = vr::FontRequest{"QV_Hazel", 18, 1, 0};
         for (int k = 0; k < 20; ++k) {
             const bool extruded = k % 2 == 0;
             vr::DrawTextShadow(canvas, extruded ? 4 : 3, extruded ? 315 : 3, extruded ? "0" : "2", 40 + 50 * k, 60,

@@ -100,7 +100,7 @@ def glyph_map(font, table):
     return glyph_of
 
 
-def print_widths(table, specs):
+def print_widths(table, entries):
     print("// Advance widths, in units of 1/2048 em, of the codes 0x20-0xFF of the sample faces")
     print("// (0 where a face has no glyph). Written by tools/make_sample_fonts.py --widths.")
     print("#pragma once")
@@ -108,8 +108,8 @@ def print_widths(table, specs):
     print("#include <cstdint>")
     print("")
     print("namespace samples {")
-    for spec in specs:
-        name, _, source = spec.partition("=")
+    for entry in entries:
+        name, _, source = entry.partition("=")
         font = TTFont(source)
         if font["head"].unitsPerEm != 2048:
             sys.exit("make_sample_fonts: expected 2048 units per em")
@@ -134,10 +134,10 @@ def main(argv):
         sys.exit(__doc__)
     table = read_table(argv[1])
     os.makedirs(argv[2], exist_ok=True)
-    for spec in argv[3:]:
-        name, _, source = spec.partition("=")
+    for entry in argv[3:]:
+        name, _, source = entry.partition("=")
         if not name or not source:
-            sys.exit(f"make_sample_fonts: expected NAME=SOURCE.ttf, got {spec}")
+            sys.exit(f"make_sample_fonts: expected NAME=SOURCE.ttf, got {entry}")
         build(name, source, table, argv[2])
 
 

@@ -16,7 +16,7 @@ constexpr int kBytesRole = Qt::UserRole + 1;
 
 std::shared_ptr<const ByteFont> listFont()
 {
-    const FontSpec f = chapterListFont();
+    const FontRequest f = chapterListFont();
     return ByteFontCache::shared().get(f.face, f.pixelHeight, (f.style & 1) != 0, (f.style & 2) != 0);
 }
 

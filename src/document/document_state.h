@@ -24,7 +24,7 @@ struct DocumentState {
     int ZoomPercent = 100;
     double ZoomFactor = 1.0;
     int Orientation = 0;  // 0 portrait, 1 landscape
-    FontSpec DefaultFont;
+    FontRequest DefaultFont;
     std::string DocVersion;  // at most 5 characters
     std::string DocSubVersion;  // at most 4 characters
     bool OpeningChapter = false;

@@ -20,7 +20,7 @@ namespace {
 constexpr uint8_t kStyles[] = {0x00, 0x01, 0x02, 0x04, 0x08, 0x03};
 
 // Writes the text with a font turned to the escapement and puts the previous font back.
-void writeTurned(Canvas& canvas, const FontSpec& turned, int x, int y, const std::string& text)
+void writeTurned(Canvas& canvas, const FontRequest& turned, int x, int y, const std::string& text)
 {
     const KeepValue keepFont(canvas.font);
     const KeepValue keepOpaque(canvas.opaqueBackground);
@@ -89,7 +89,7 @@ void TTextLigne::Draw(Canvas& canvas, double zoomFactor)
     if (!holder)
         return;
 
-    FontSpec f;
+    FontRequest f;
     f.face = holder->FontName;
     f.style = holder->Style;
     f.color = resolveColor(holder->Color);
@@ -103,7 +103,7 @@ void TTextLigne::Draw(Canvas& canvas, double zoomFactor)
     while (canvas.font.pointSize < kLargestSize && canvas.textWidth(holder->Text) < length)
         ++canvas.font.pointSize;
 
-    FontSpec turned = canvas.font;
+    FontRequest turned = canvas.font;
     turned.escapement = Escapement(X1, Y1, X2, Y2);
     turned.pixelHeight = roundHalfEven(-mulDiv(canvas.font.pointSize, canvas.dpiY(), 72) * zoomFactor);
     writeTurned(canvas, turned, roundHalfEven(X1 * zoomFactor), roundHalfEven(Y1 * zoomFactor), holder->Text);
@@ -115,7 +115,7 @@ void TTextLigne::Print(Canvas& canvas, double sx, double sy)
         return;
     const int x1 = roundHalfEven(X1 * sx), y1 = roundHalfEven(Y1 * sy);
     const int x2 = roundHalfEven(X2 * sx), y2 = roundHalfEven(Y2 * sy);
-    FontSpec f;
+    FontRequest f;
     f.face = holder->FontName;
     f.color = resolveColor(holder->Color);
     f.style = holder->Style;
@@ -124,7 +124,7 @@ void TTextLigne::Print(Canvas& canvas, double sx, double sy)
     canvas.font = f;
     if (holder->Text.empty())
         return;
-    FontSpec turned = f;
+    FontRequest turned = f;
     turned.escapement = Escapement(x1, y1, x2, y2);
     turned.pixelHeight = -mulDiv(f.pointSize, canvas.dpiY(), 72);
     writeTurned(canvas, turned, x1, y1, holder->Text);

@@ -18,7 +18,7 @@ TextExtent MeasureRun(Canvas& canvas, const TDChaine& run)
     if (run.Text.empty())
         return {};
     CanvasSaver keep(canvas);
-    canvas.font = FontSpec{};
+    canvas.font = FontRequest{};
     canvas.font.face = run.FontName;
     canvas.font.pointSize = run.Size;
     canvas.font.style = run.Style;

@@ -115,8 +115,8 @@ const TextMetrics& TextMeasurer::metrics(const std::string& face, int pointSize,
     Key key{face, pointSize, style};
     if (auto it = metrics_.find(key); it != metrics_.end())
         return it->second;
-    const FontSpec kept = canvas_.font;
-    canvas_.font = FontSpec{};
+    const FontRequest kept = canvas_.font;
+    canvas_.font = FontRequest{};
     canvas_.font.face = face;
     canvas_.font.pointSize = pointSize;
     canvas_.font.style = style;
@@ -129,8 +129,8 @@ int TextMeasurer::width(const std::string& face, int pointSize, uint8_t style, c
 {
     if (bytes.empty())
         return 0;
-    const FontSpec kept = canvas_.font;
-    canvas_.font = FontSpec{};
+    const FontRequest kept = canvas_.font;
+    canvas_.font = FontRequest{};
     canvas_.font.face = face;
     canvas_.font.pointSize = pointSize;
     canvas_.font.style = style;

@@ -8,9 +8,9 @@
 
 namespace vr {
 
-FontSpec chapterListFont()
+FontRequest chapterListFont()
 {
-    FontSpec f;
+    FontRequest f;
     f.face = "ZR Keyb";
     f.pixelHeight = 13;
     f.style = 1;  // bold
@@ -34,7 +34,7 @@ std::string chapterLine(const ChapterRecord& record, int32_t i)
     return PersianNumber(i) + " \xB3\x86\x9D";
 }
 
-int TextWidthOf(const std::string& text, const FontSpec& font)
+int TextWidthOf(const std::string& text, const FontRequest& font)
 {
     // Glyphs come from the platform's font database, which needs a graphical application.
     if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
@@ -46,7 +46,7 @@ int TextWidthOf(const std::string& text, const FontSpec& font)
     return w > 0 ? w : 0;
 }
 
-void PadChapterItems(std::vector<std::string>& lines, int controlWidth, const FontSpec& font)
+void PadChapterItems(std::vector<std::string>& lines, int controlWidth, const FontRequest& font)
 {
     const int space = TextWidthOf(" ", font);
     if (space <= 0)

@@ -6,14 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "gfx/fonts/font_spec.h"
+#include "gfx/fonts/font_request.h"
 
 namespace vr {
 
 struct ChapterRecord;
 
 // The chapter list's font: "ZR Keyb", 13 pixels, bold.
-FontSpec chapterListFont();
+FontRequest chapterListFont();
 // The chapter list's width in the tool bar.
 inline constexpr int kChapterListWidth = 523;
 
@@ -26,11 +26,11 @@ std::string chapterLine(const ChapterRecord& record, int32_t i);
 
 // The width in pixels of 8-bit text drawn in `font` on a screen canvas (96 pixels per inch);
 // 0 when it cannot be measured.
-int TextWidthOf(const std::string& text, const FontSpec& font);
+int TextWidthOf(const std::string& text, const FontRequest& font);
 
 // Puts spaces before each line while the control's width less 30 exceeds the line's width. Each
 // line is measured once; the spaces added are counted with the width of one space. A font in
 // which a space has no width leaves the lines as they are.
-void PadChapterItems(std::vector<std::string>& lines, int controlWidth, const FontSpec& font);
+void PadChapterItems(std::vector<std::string>& lines, int controlWidth, const FontRequest& font);
 
 }  // namespace vr

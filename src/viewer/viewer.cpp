@@ -94,7 +94,7 @@ void Viewer::startUp()
     state.CurrentPageNo = 0;
     RebuildPageTabs();
     state.LoadingDocument = false;
-    state.DefaultFont = FontSpec{};
+    state.DefaultFont = FontRequest{};
     state.PageSetup = PageSetupT{1, 1, 210, 297};
     createnewpage(false);
     changed();

@@ -19,7 +19,7 @@ using test::filledImage;
 using PixelSet = std::set<std::pair<int, int>>;
 
 constexpr Color kShadow = 0x00C08040;
-const FontSpec kFont{"DejaVu Sans", 20, 0, kBlack};
+const FontRequest kFont{"DejaVu Sans", 20, 0, kBlack};
 
 PixelSet inkOf(const QImage& im)
 {

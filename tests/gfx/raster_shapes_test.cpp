@@ -296,16 +296,16 @@ TEST(DrawingState, RestoreBringsBackOriginClipPenBrushAndFont)
     c.translate(2, 3);
     c.pen = Pen{kRed, 2, PenStyle::Dot, PenMode::NotXor};
     c.brush = Brush{kBlue, BrushStyle::Cross};
-    c.font = FontSpec{"Serif", 12, 3, kRed};
+    c.font = FontRequest{"Serif", 12, 3, kRed};
     const Pen pen = c.pen;
     const Brush brush = c.brush;
-    const FontSpec font = c.font;
+    const FontRequest font = c.font;
     c.save();
     c.translate(5, 5);
     c.clipTo(IRect{0, 0, 1, 1});
     c.pen = Pen{};
     c.brush = Brush{};
-    c.font = FontSpec{};
+    c.font = FontRequest{};
     c.setPixel(0, 0, kBlack);  // device (7, 8), inside the clip
     c.setPixel(1, 0, kBlack);  // outside the clip
     c.restore();
@@ -336,7 +336,7 @@ TEST(Text, DrawsInTheFontColourWithoutGreyPixels)
 {
     QImage im = filledImage(200, 60);
     RasterCanvas c(im);
-    c.font = FontSpec{"DejaVu Sans", 20, 0, kRed};
+    c.font = FontRequest{"DejaVu Sans", 20, 0, kRed};
     c.textOut(10, 12, "Hamburg\xe9");
     const QRect box = inkBox(im);
     ASSERT_FALSE(box.isEmpty());
@@ -356,7 +356,7 @@ TEST(Text, SizeFollowsTheCanvasResolutionAndTheClip)
 {
     QImage small = filledImage(300, 100), large = filledImage(600, 200);
     RasterCanvas c96(small, 96), c192(large, 192);
-    c96.font = c192.font = FontSpec{"DejaVu Sans", 12, 1, kBlack};
+    c96.font = c192.font = FontRequest{"DejaVu Sans", 12, 1, kBlack};
     c96.textOut(0, 0, "HHHH");
     c192.textOut(0, 0, "HHHH");
     const QRect a = inkBox(small), b = inkBox(large);

@@ -62,7 +62,7 @@ TEST(RecordingCanvas, OriginAppliesToEveryCoordinateAndRestoreBringsItBack)
 TEST(RecordingCanvas, TextIsQuotedWithItsFontAndMeasuredEightPixelsABye)
 {
     RecordingCanvas c;
-    c.font = FontSpec{"QV_Hazel", 14, 5, 0x0080FF};
+    c.font = FontRequest{"QV_Hazel", 14, 5, 0x0080FF};
     c.textOut(7, 8, std::string("a\"b\\c\xe9\n", 7));
     c.textOut(0, 0, std::string("\0x", 2));
     EXPECT_EQ(c.calls,

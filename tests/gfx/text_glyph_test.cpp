@@ -27,7 +27,7 @@ QImage drawn(const std::string& face, int pointSize, const std::string& bytes, i
 {
     QImage im = filledImage(w, h);
     RasterCanvas c(im);
-    c.font = FontSpec{face, pointSize, 0, kBlack};
+    c.font = FontRequest{face, pointSize, 0, kBlack};
     c.textOut(4, 4, bytes);
     return im;
 }
@@ -40,7 +40,7 @@ TEST(GlyphText, EveryByteIsOneGlyphPlacedAtTheSumOfTheWholePixelAdvances)
         text += static_cast<char>(b);
     QImage whole = filledImage(1400, 60), byByte = filledImage(1400, 60);
     RasterCanvas cw(whole), cb(byByte);
-    cw.font = cb.font = FontSpec{"DejaVu Sans", 14, 0, kBlack};
+    cw.font = cb.font = FontRequest{"DejaVu Sans", 14, 0, kBlack};
     cw.textOut(4, 4, text);
     int x = 4, sum = 0;
     for (const char ch : text) {
@@ -73,7 +73,7 @@ TEST(GlyphText, MetricsAreTheWindowsAscentAndDescentRoundedAtTheEmSize)
     QImage im = filledImage(10, 10);
     RasterCanvas c(im);
     // DejaVu Sans: usWinAscent 1901, usWinDescent 483, 2048 units per em.
-    c.font = FontSpec{"DejaVu Sans", 20, 0, kBlack};  // 27 px: 25.06 and 6.37
+    c.font = FontRequest{"DejaVu Sans", 20, 0, kBlack};  // 27 px: 25.06 and 6.37
     TextMetrics m = c.textMetrics();
     EXPECT_EQ(m.ascent, 25);
     EXPECT_EQ(m.descent, 6);
@@ -89,7 +89,7 @@ TEST(GlyphText, OpaqueCellUnderlineAndTurnedText)
 {
     QImage im = filledImage(200, 200);
     RasterCanvas c(im);
-    c.font = FontSpec{"DejaVu Sans", 12, 4, kRed};
+    c.font = FontRequest{"DejaVu Sans", 12, 4, kRed};
     c.opaqueBackground = true;
     c.backgroundColor = kBlack;
     c.textOut(10, 10, "Hello");
@@ -112,7 +112,7 @@ TEST(GlyphText, OpaqueCellUnderlineAndTurnedText)
     // 90 degrees anticlockwise about the top-left corner: the text runs upwards from (x, y).
     QImage turned = filledImage(200, 200);
     RasterCanvas t(turned);
-    t.font = FontSpec{"DejaVu Sans", 12, 0, kBlack};
+    t.font = FontRequest{"DejaVu Sans", 12, 0, kBlack};
     t.font.escapement = 900;
     t.textOut(100, 150, "Hello");
     QRect ink;

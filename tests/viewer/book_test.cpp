@@ -96,7 +96,7 @@ TEST(BookReader, EmptyCountMeansNoChaptersAndABadCountIsTheConversionError)
 
 TEST(ChapterListPadding, LinesAreFilledWithSpacesUpToTheControlWidthLessThirty)
 {
-    const FontSpec font = chapterListFont();
+    const FontRequest font = chapterListFont();
     EXPECT_EQ(font.face, "ZR Keyb");
     EXPECT_EQ(font.pixelHeight, 13);
     EXPECT_EQ(font.style, 1);

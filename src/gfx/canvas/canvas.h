@@ -13,7 +13,7 @@
 #include <QRegion>
 
 #include "core/color.h"
-#include "gfx/fonts/font_spec.h"
+#include "gfx/fonts/font_request.h"
 
 class QPainter;
 
@@ -130,7 +130,7 @@ struct TextRunMeasure {
 struct DrawState {
     Pen pen;
     Brush brush;
-    FontSpec font;
+    FontRequest font;
     // Background of hatches, styled pens and text: transparent unless opaque is set.
     bool opaqueBackground = false;
     Color backgroundColor = kWhite;
@@ -157,7 +157,7 @@ public:
     // The parts of the current drawing state that painting code sets directly.
     Pen& pen = state_.pen;
     Brush& brush = state_.brush;
-    FontSpec& font = state_.font;
+    FontRequest& font = state_.font;
     bool& opaqueBackground = state_.opaqueBackground;
     Color& backgroundColor = state_.backgroundColor;
     bool& windingFill = state_.windingFill;

@@ -31,7 +31,7 @@
 
 #include <QRawFont>
 
-#include "gfx/fonts/font_spec.h"
+#include "gfx/fonts/font_request.h"
 
 class QPainter;
 

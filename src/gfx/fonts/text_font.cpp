@@ -10,7 +10,7 @@
 #include <map>
 
 #include "gfx/fonts/face_tables.h"
-#include "gfx/fonts/font_spec.h"
+#include "gfx/fonts/font_request.h"
 
 namespace vr {
 namespace {

@@ -475,7 +475,7 @@ bool Player::flipsOrientation() const
 void Player::suiteText(const DPoint& ref, const TextInput& in)
 {
     const LogFont& lf = dc.font;
-    FontSpec f;
+    FontRequest f;
     f.face = lf.face;
     const double px = std::abs(static_cast<double>(lf.height)) * scaleY();
     f.pixelHeight = lf.height == 0 ? 0 : roundedInt(px, 1.0, 4096.0);

@@ -8,14 +8,14 @@
 namespace vr {
 
 // Font style bits: bold 1, italic 2, underline 4, strike-out 8.
-struct FontSpec {
+struct FontRequest {
     std::string face = "System";
     int pointSize = 10;
     uint8_t style = 0;
     Color color = kBlack;
     int pixelHeight = 0;  // when not 0: the character height in device pixels, overriding pointSize
     int escapement = 0;  // tenths of a degree, counter-clockwise
-    bool operator==(const FontSpec&) const = default;
+    bool operator==(const FontRequest&) const = default;
 };
 
 // The suite's own 8-bit faces ("QV_Hazel", …): their text is drawn byte by byte by glyph index.
