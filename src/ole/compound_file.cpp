@@ -15,11 +15,7 @@
 #include <cstring>
 #include <memory>
 
-#include <gsf/gsf-infile-msole.h>
-#include <gsf/gsf-infile.h>
-#include <gsf/gsf-input-memory.h>
-#include <gsf/gsf-input.h>
-
+#include "ole/gsf_library.h"
 #include "ole/ole_error.h"
 
 namespace vr::ole {
@@ -42,10 +38,11 @@ uint32_t u32(const uint8_t* p)
 }
 
 struct GObjectUnref {
+    const GsfLibrary* gsf;
     void operator()(void* p) const
     {
         if (p)
-            g_object_unref(p);
+            gsf->object_unref(p);
     }
 };
 template <typename T> using GPtr = std::unique_ptr<T, GObjectUnref>;
@@ -54,17 +51,17 @@ template <typename T> using GPtr = std::unique_ptr<T, GObjectUnref>;
 // means it found damage and read around it. The reader runs on one thread at a time.
 class LibraryComplaints {
 public:
-    LibraryComplaints()
+    explicit LibraryComplaints(const GsfLibrary& gsf) : gsf_(gsf)
     {
         const auto levels = static_cast<GLogLevelFlags>(G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING |
                                                         G_LOG_LEVEL_MESSAGE | G_LOG_FLAG_FATAL);
         for (int i = 0; i < 3; ++i)
-            ids_[i] = g_log_set_handler(kDomains[i], levels, &LibraryComplaints::onLog, &count_);
+            ids_[i] = gsf_.log_set_handler(kDomains[i], levels, &LibraryComplaints::onLog, &count_);
     }
     ~LibraryComplaints()
     {
         for (int i = 0; i < 3; ++i)
-            g_log_remove_handler(kDomains[i], ids_[i]);
+            gsf_.log_remove_handler(kDomains[i], ids_[i]);
     }
     LibraryComplaints(const LibraryComplaints&) = delete;
     LibraryComplaints& operator=(const LibraryComplaints&) = delete;
@@ -74,6 +71,7 @@ private:
     static void onLog(const gchar*, GLogLevelFlags, const gchar*, gpointer counter) { ++*static_cast<int*>(counter); }
     // Some of its messages carry no domain.
     static constexpr const char* kDomains[3] = {"libgsf:msole", "libgsf", nullptr};
+    const GsfLibrary& gsf_;
     guint ids_[3] = {0, 0, 0};
     int count_ = 0;
 };
@@ -123,14 +121,14 @@ bool sameNameIgnoringCase(const std::string& a, const std::string& b)
 }
 
 // Reads a stream to its end in chunks; keeps the bytes when asked. False when a read fails.
-bool readThrough(GsfInput* in, uint64_t size, std::vector<uint8_t>* keep)
+bool readThrough(const GsfLibrary& gsf, GsfInput* in, uint64_t size, std::vector<uint8_t>* keep)
 {
     if (keep)
         keep->reserve(static_cast<size_t>(size));
     uint64_t left = size;
     while (left > 0) {
         const size_t n = static_cast<size_t>(std::min<uint64_t>(left, kChunk));
-        const guint8* p = gsf_input_read(in, n, nullptr);
+        const guint8* p = gsf.input_read(in, n, nullptr);
         if (!p)
             return false;
         if (keep)
@@ -169,18 +167,25 @@ void checkCompoundHeader(const uint8_t* data, size_t size)
 CompoundFile CompoundFile::read(const uint8_t* data, size_t size, const KeepFn& keep)
 {
     checkCompoundHeader(data, size);
+    std::string why;
+    const GsfLibrary* library = gsfLibrary(why);
+    if (!library)
+        throw VError(why);
+    const GsfLibrary& gsf = *library;
+    const GObjectUnref unref{library};
+    const GType msoleType = gsf.infile_msole_get_type(), infileType = gsf.infile_get_type();
 
-    LibraryComplaints complaints;
+    LibraryComplaints complaints(gsf);
     CompoundFile file;
     {
-        GPtr<GsfInput> input(gsf_input_memory_new(data, static_cast<gsf_off_t>(size), FALSE));
+        GPtr<GsfInput> input(gsf.input_memory_new(data, static_cast<gsf_off_t>(size), FALSE), unref);
         GError* err = nullptr;
-        GPtr<GsfInfile> root(input ? gsf_infile_msole_new(input.get(), &err) : nullptr);
+        GPtr<GsfInfile> root(input ? gsf.infile_msole_new(input.get(), &err) : nullptr, unref);
         if (err)
-            g_error_free(err);
-        if (!root || complaints.count() > 0)
+            gsf.error_free(err);
+        if (!root || !gsf.isA(root.get(), msoleType) || complaints.count() > 0)
             throw OleError(kCorruptFile);
-        gsf_infile_msole_get_class_id(GSF_INFILE_MSOLE(root.get()), file.rootClassId_.data());
+        gsf.infile_msole_get_class_id(reinterpret_cast<GsfInfileMSOle*>(root.get()), file.rootClassId_.data());
 
         // Storages are walked depth first with a stack of our own: each storage is listed with
         // its children right after it, in directory order.
@@ -191,11 +196,11 @@ CompoundFile CompoundFile::read(const uint8_t* data, size_t size, const KeepFn& 
             std::vector<std::pair<std::string, int>> order;  // names and library indexes
             size_t next = 0;
         };
-        auto level = [](GPtr<GsfInfile> dir, std::string path, int depth) {
+        auto level = [&gsf](GPtr<GsfInfile> dir, std::string path, int depth) {
             Level l{std::move(dir), std::move(path), depth, {}, 0};
-            const int n = gsf_infile_num_children(l.dir.get());
+            const int n = gsf.infile_num_children(l.dir.get());
             for (int i = 0; i < n; ++i) {
-                const char* name = gsf_infile_name_by_index(l.dir.get(), i);
+                const char* name = gsf.infile_name_by_index(l.dir.get(), i);
                 l.order.emplace_back(name ? name : "", i);
             }
             std::stable_sort(l.order.begin(), l.order.end(),
@@ -215,33 +220,34 @@ CompoundFile CompoundFile::read(const uint8_t* data, size_t size, const KeepFn& 
             const auto [name, index] = top.order[top.next++];
             if (file.entries_.size() >= maxEntries)
                 throw OleError(kCorruptFile);
-            GPtr<GsfInput> child(gsf_infile_child_by_index(top.dir.get(), index));
+            GPtr<GsfInput> child(gsf.infile_child_by_index(top.dir.get(), index), unref);
             if (!child || complaints.count() > 0)
                 throw OleError(kCorruptFile);
             StorageEntry e;
             e.name = name;
             e.path = top.depth == 1 ? name : top.path + "/" + name;
             e.depth = top.depth;
-            const bool storage = GSF_IS_INFILE(child.get()) && gsf_infile_num_children(GSF_INFILE(child.get())) >= 0;
+            const bool storage = gsf.isA(child.get(), infileType) &&
+                gsf.infile_num_children(reinterpret_cast<GsfInfile*>(child.get())) >= 0;
             if (storage) {
                 e.isStorage = true;
-                if (GSF_IS_INFILE_MSOLE(child.get()))
-                    gsf_infile_msole_get_class_id(GSF_INFILE_MSOLE(child.get()), e.classId.data());
+                if (gsf.isA(child.get(), msoleType))
+                    gsf.infile_msole_get_class_id(reinterpret_cast<GsfInfileMSOle*>(child.get()), e.classId.data());
             } else {
-                const gsf_off_t sz = gsf_input_size(child.get());
+                const gsf_off_t sz = gsf.input_size(child.get());
                 if (sz < 0 || static_cast<uint64_t>(sz) > budget)
                     throw OleError(kCorruptFile);
                 budget -= static_cast<uint64_t>(sz);
                 e.size = static_cast<uint64_t>(sz);
                 e.kept = keep && keep(e);
-                if (!readThrough(child.get(), e.size, e.kept ? &e.bytes : nullptr) || complaints.count() > 0)
+                if (!readThrough(gsf, child.get(), e.size, e.kept ? &e.bytes : nullptr) || complaints.count() > 0)
                     throw OleError(kCorruptFile);
             }
             const std::string path = e.path;
             const int depth = e.depth + 1;
             file.entries_.push_back(std::move(e));
             if (storage)  // `top` is not used after this: the push may move the levels
-                stack.push_back(level(GPtr<GsfInfile>(GSF_INFILE(child.release())), path, depth));
+                stack.push_back(level(GPtr<GsfInfile>(reinterpret_cast<GsfInfile*>(child.release()), unref), path, depth));
         }
     }
     if (complaints.count() > 0)

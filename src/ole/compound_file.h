@@ -1,6 +1,7 @@
 // A compound file (structured storage) read whole from memory: its tree of storages and streams,
 // the class identifiers of its storages, and the bytes of the streams the caller asks to keep.
-// The file is read through libgsf's reader; nothing of it stays open once read() returns.
+// The file is read through libgsf's reader (loaded on first use, see gsf_library.h); nothing of
+// it stays open once read() returns.
 #pragma once
 #include <array>
 #include <cstddef>
