@@ -1,34 +1,29 @@
-// velmora-reader: the window, or a command-line run (render, print, dump, ...) with no window.
-#include <QGuiApplication>
+// velmora-reader: the command line (render, dump, trace, thumbnail, convert, print to files). The
+// window and printing to a printer's queue belong to velmora-reader-window, which this program
+// becomes (exec) for them: command-line runs never load the widget and printer libraries.
+#include <cerrno>
+#include <cstring>
 #include <iostream>
 #include <string>
-#include <vector>
+#include <unistd.h>
 
-#include "app/gui_main.h"
-#include "cli/cli.h"
-#include "cli/terminal_messages.h"
+#include "cli/program_main.h"
+#include "core/program_files.h"
 
 int main(int argc, char** argv)
 {
-    // Every message on standard error says whose it is.
-    vr::PrefixedStream errors(std::cerr, "velmora-reader: ");
-    std::vector<std::string> args(argv + 1, argv + argc);
-    std::string usageError;
-    const auto cmd = vr::parseCommandLine(args, usageError);
-    if (!cmd) {
-        std::cerr << usageError << '\n';
-        errors.raw() << '\n' << vr::usageText();
-        return vr::kExitUsage;
-    }
-    // The convert command's main process only hands documents to its workers.
-    if (cmd->mode == vr::CommandLine::Mode::Help || cmd->mode == vr::CommandLine::Mode::Version ||
-        cmd->mode == vr::CommandLine::Mode::Convert)
-        return vr::runCommand(*cmd, std::cout, std::cerr);
-    vr::installQtMessageFilter(cmd->verbose);
-    if (cmd->mode == vr::CommandLine::Mode::Window)
-        return vr::runGui(argc, argv, cmd->file);
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QGuiApplication app(argc, argv);
-    return vr::runCommand(*cmd, std::cout, std::cerr);
+    vr::ProgramRoles roles;
+    roles.window = [](const vr::CommandLine&, int, char** args) {
+        const auto path = vr::programFile("velmora-reader-window");
+        if (path.empty()) {
+            std::cerr << "velmora-reader-window is not installed beside this program\n";
+            return int(vr::kExitError);
+        }
+        std::string program = path.string();
+        args[0] = program.data();
+        execv(program.c_str(), args);
+        std::cerr << "Cannot start " << program << ": " << std::strerror(errno) << '\n';
+        return int(vr::kExitError);
+    };
+    return vr::programMain(argc, argv, roles);
 }

@@ -241,6 +241,9 @@ std::string imageFormatFor(const std::string& output)
         ext = "jpeg";
     else if (ext == "tif")
         ext = "tiff";
+    // PNG is ours to write; asking Qt for its other formats loads every image plugin.
+    if (ext == "png")
+        return ext;
     for (const QByteArray& f : QImageWriter::supportedImageFormats())
         if (f.toStdString() == ext)
             return ext;
@@ -381,7 +384,7 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
     return cmd;
 }
 
-int runCommand(const CommandLine& cmd, std::ostream& out, std::ostream& err)
+int runCommand(const CommandLine& cmd, std::ostream& out, std::ostream& err, SystemPrinters* printers)
 {
     switch (cmd.mode) {
     case CommandLine::Mode::Help:
@@ -399,7 +402,7 @@ int runCommand(const CommandLine& cmd, std::ostream& out, std::ostream& err)
     case CommandLine::Mode::Trace:
         return trace(cmd, out, err);
     case CommandLine::Mode::Print:
-        return printCommand(cmd, out, err);
+        return printCommand(cmd, out, err, printers);
     case CommandLine::Mode::Convert:
         return runConvert(*cmd.convert, out, err);
     case CommandLine::Mode::ConvertWorker:

@@ -44,7 +44,9 @@ std::optional<CommandLine> parseCommandLine(const std::vector<std::string>& args
 
 // Runs a command; needs a QGuiApplication for all but help and version. `out` takes what the
 // command prints (dump, trace, help, a render to "-").
-int runCommand(const CommandLine& cmd, std::ostream& out, std::ostream& err);
+class SystemPrinters;
+// `printers`: the printers' queues the print command may use (null: none reachable).
+int runCommand(const CommandLine& cmd, std::ostream& out, std::ostream& err, SystemPrinters* printers = nullptr);
 
 // The image format (as Qt's writers name it) that an output file's extension asks for: "png",
 // "jpeg", ...; "png" for "-" (standard output); empty when Qt has no writer for it.

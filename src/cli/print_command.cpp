@@ -1,6 +1,5 @@
 #include "cli/print_command.h"
 
-#include <QPrinter>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -11,7 +10,6 @@
 #include "core/errors.h"
 #include "gfx/print/pdf_file.h"
 #include "gfx/print/printer.h"
-#include "gfx/print/system/qt_printer.h"
 #include "viewer/print_driver.h"
 
 namespace vr {
@@ -107,7 +105,7 @@ std::optional<CommandLine> finishPrintCommand(CommandLine cmd, const std::vector
     return cmd;
 }
 
-int printCommand(const CommandLine& cmd, std::ostream& out, std::ostream& err)
+int printCommand(const CommandLine& cmd, std::ostream& out, std::ostream& err, SystemPrinters* printers)
 {
     LoadedDocument doc;
     doc.chapter = cmd.chapter;
@@ -119,7 +117,6 @@ int printCommand(const CommandLine& cmd, std::ostream& out, std::ostream& err)
     Viewer& v = doc.viewer;
     const long long sheets = (static_cast<long long>(last) - first + 1) * cmd.copies;
 
-    std::unique_ptr<QPrinter> qprinter;
     std::unique_ptr<PrinterDevice> device;
     // Files are written under temporary names and take their own when complete: the PDF once the
     // job is done, each PNG sheet when the next one starts and the last when the job is done.
@@ -142,19 +139,23 @@ int printCommand(const CommandLine& cmd, std::ostream& out, std::ostream& err)
         } else {
             std::string pdf = cmd.output;
             if (pdf.empty()) {
-                qprinter = makeSystemPrinter(cmd.printer);
-                if (!qprinter && !cmd.printer.empty()) {
+                if (!printers) {
+                    err << "This program cannot reach printers: print with velmora-reader-window, or name OUT\n";
+                    return kExitError;
+                }
+                device = printers->open(cmd.printer, cmd.dpi);
+                if (!device && !cmd.printer.empty()) {
                     err << "No printer named " << cmd.printer << '\n';
                     return kExitError;
                 }
-                if (const auto names = systemPrinterNames(); !qprinter && !names.empty()) {
+                if (const auto names = printers->names(); !device && !names.empty()) {
                     err << "No default printer: name one with -P (";
                     for (size_t i = 0; i < names.size(); ++i)
                         err << (i ? ", " : "") << names[i];
                     err << ")\n";
                     return kExitError;
                 }
-                if (!qprinter) {
+                if (!device) {
                     // With no printer at all the sheets still go somewhere a user can print from,
                     // under a name no file has: nobody asked for a file to be replaced.
                     const std::string stem = std::filesystem::path(cmd.file).stem().string();
@@ -172,9 +173,7 @@ int printCommand(const CommandLine& cmd, std::ostream& out, std::ostream& err)
                     err << '\n';
                 }
             }
-            if (qprinter) {
-                device = std::make_unique<QtPrinterDevice>(*qprinter, cmd.dpi);
-            } else {
+            if (!device) {
                 // A PDF file goes through our own writer: A4 pages, each sheet's pixels exact.
                 pdfFile = std::make_unique<OutputFile>(pdf);
                 device = std::make_unique<PdfSheetPrinter>(cmd.dpi, 210.0, 297.0, pdfFile->tempPath());
@@ -184,7 +183,6 @@ int printCommand(const CommandLine& cmd, std::ostream& out, std::ostream& err)
         CommandLinePrintHost host(first, last, cmd.copies, terminal ? &err : nullptr);
         v.printDocument(*device, host);
         device.reset();
-        qprinter.reset();
         if (pdfFile && !pdfFile->commit(replacePdf))
             throw VError("Cannot write " + pdfFile->finalPath() +
                          (replacePdf ? std::string() : std::string(": a file of that name appeared meanwhile")));

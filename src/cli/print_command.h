@@ -2,6 +2,7 @@
 // a printer's queue.
 #pragma once
 #include <iosfwd>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,7 +20,20 @@ std::optional<CommandLine> finishPrintCommand(CommandLine cmd, const std::vector
 inline constexpr int kMaxNumberedPdf = 99;
 std::optional<std::string> freePdfName(const std::string& stem);
 
-// Prints as the command line asks; the exit status as for the other commands.
-int printCommand(const CommandLine& cmd, std::ostream& out, std::ostream& err);
+class PrinterDevice;
+
+// Printers' queues, for the program that reaches them (velmora-reader-window; the command-line
+// program hands print jobs without OUT to it).
+class SystemPrinters {
+public:
+    virtual ~SystemPrinters() = default;
+    virtual std::vector<std::string> names() const = 0;
+    // A device printing to the queue `name` (empty: the default one), or null when there is none.
+    virtual std::unique_ptr<PrinterDevice> open(const std::string& name, int dpi) = 0;
+};
+
+// Prints as the command line asks; the exit status as for the other commands. Without OUT the
+// sheets go to `printers` (null: the run cannot reach printers, and says so).
+int printCommand(const CommandLine& cmd, std::ostream& out, std::ostream& err, SystemPrinters* printers);
 
 }  // namespace vr

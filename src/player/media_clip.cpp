@@ -1,169 +1,121 @@
 #include "player/media_clip.h"
 
-#include <QAudioOutput>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
-#include <QMediaPlayer>
 #include <QTimer>
-#include <QUrl>
-#include <QVideoFrame>
-#include <QVideoSink>
 #include <algorithm>
+
+#include "player/media_module.h"
 
 namespace vr {
 
-namespace {
-
-void chooseAudioSinks()
-{
-    // Where no sound server runs (a build machine, a terminal session) the back end tries every
-    // sink it has before it drops the sound; OpenAL's prints its failures on the way. A desktop's
-    // sound server comes before it anyway.
-    static const bool done = [] {
-        if (qEnvironmentVariableIsEmpty("GST_PLUGIN_FEATURE_RANK"))
-            qputenv("GST_PLUGIN_FEATURE_RANK", "openalsink:NONE");
-        return true;
-    }();
-    (void)done;
-}
-
-}  // namespace
-
 MediaClip::MediaClip(const std::string& path, bool withVideo, QObject* parent) : QObject(parent)
 {
-    chooseAudioSinks();
-    player_ = new QMediaPlayer(this);
-    // A sound track with nowhere to go stops the back end's pipeline: the clip always has an
-    // output, the default one.
-    audio_ = new QAudioOutput(this);
-    player_->setAudioOutput(audio_);
-    if (withVideo) {
-        sink_ = new QVideoSink(this);
-        player_->setVideoSink(sink_);
-        // Frames may come from the back end's thread; this object's thread takes them.
-        connect(sink_, &QVideoSink::videoFrameChanged, this, &MediaClip::frameArrived, Qt::QueuedConnection);
+    std::string why;
+    const MediaBackendEntry open = mediaBackendEntry(why);
+    if (!open) {
+        fail(why);
+        return;
     }
-    connect(player_, &QMediaPlayer::errorOccurred, this, [this](QMediaPlayer::Error error, const QString& text) {
-        if (error != QMediaPlayer::NoError)
-            fail(text.isEmpty() ? QStringLiteral("the media back end reports an error") : text);
-    });
-    connect(player_, &QMediaPlayer::mediaStatusChanged, this, [this](QMediaPlayer::MediaStatus status) {
-        switch (status) {
-        case QMediaPlayer::LoadedMedia:
-        case QMediaPlayer::BufferingMedia:
-        case QMediaPlayer::BufferedMedia:
-        case QMediaPlayer::StalledMedia:
-        case QMediaPlayer::EndOfMedia:
-            if (state_ == ClipState::Opening)
-                state_ = ClipState::Open;
-            break;
-        case QMediaPlayer::InvalidMedia:
-            fail(player_->errorString().isEmpty() ? QStringLiteral("the file is not a clip the media back end can play")
-                                                  : player_->errorString());
-            break;
-        case QMediaPlayer::NoMedia:
-        case QMediaPlayer::LoadingMedia:
-            break;
-        }
-        emit changed();
-    });
-    connect(player_, &QMediaPlayer::playbackStateChanged, this, &MediaClip::changed);
-    connect(player_, &QMediaPlayer::positionChanged, this, &MediaClip::changed);
-    player_->setSource(QUrl::fromLocalFile(QString::fromStdString(path)));
+    backend_.reset(open(path.c_str(), withVideo, this));
 }
 
-MediaClip::~MediaClip()
-{
-    // Closing: the back end stops before its outputs go.
-    if (player_)
-        player_->stop();
-}
+MediaClip::~MediaClip() = default;
 
 PlayState MediaClip::playState() const
 {
-    switch (player_->playbackState()) {
-    case QMediaPlayer::PlayingState:
-        return PlayState::Playing;
-    case QMediaPlayer::PausedState:
-        return PlayState::Paused;
-    case QMediaPlayer::StoppedState:
-        break;
-    }
-    return PlayState::Stopped;
+    return backend_ ? backend_->playState() : PlayState::Stopped;
 }
 
 bool MediaClip::hasVideo() const
 {
-    return sink_ && player_->hasVideo();
+    return backend_ && backend_->hasVideo();
 }
 
 bool MediaClip::hasAudio() const
 {
-    return player_->hasAudio();
+    return backend_ && backend_->hasAudio();
 }
 
 int64_t MediaClip::durationMs() const
 {
-    return player_->duration();
+    return backend_ ? backend_->durationMs() : 0;
 }
 
 int64_t MediaClip::positionMs() const
 {
-    return player_->position();
+    return backend_ ? backend_->positionMs() : 0;
 }
 
-void MediaClip::fail(const QString& message)
+void MediaClip::fail(const std::string& message)
 {
     if (state_ == ClipState::Failed)
         return;
     state_ = ClipState::Failed;
-    error_ = message.toStdString();
-    player_->stop();
-    emit failed(message);
+    error_ = message;
+    if (backend_)
+        backend_->stop();
+    emit failed(QString::fromStdString(message));
     emit changed();
 }
 
-void MediaClip::frameArrived(const QVideoFrame& frame)
+void MediaClip::backendOpened()
 {
-    if (!frame.isValid())
-        return;
-    frame_ = frame.toImage().convertToFormat(QImage::Format_RGB32);
+    if (state_ == ClipState::Opening)
+        state_ = ClipState::Open;
+    emit changed();
+}
+
+void MediaClip::backendFailed(const std::string& message)
+{
+    fail(message);
+}
+
+void MediaClip::backendChanged()
+{
+    emit changed();
+}
+
+void MediaClip::backendFrame(const QImage& frame)
+{
+    frame_ = frame;
     emit changed();
 }
 
 void MediaClip::press(MediaButton b)
 {
-    if (!buttons()[static_cast<size_t>(b)])
+    if (!backend_ || !buttons()[static_cast<size_t>(b)])
         return;
-    const int64_t duration = player_->duration();
+    MediaBackend& player = *backend_;
+    const int64_t duration = player.durationMs();
     const int64_t tenth = std::max<int64_t>(duration / 10, 1);
     switch (b) {
     case MediaButton::Play:
-        if (duration > 0 && player_->position() >= duration)
-            player_->setPosition(0);
-        player_->play();
+        if (duration > 0 && player.positionMs() >= duration)
+            player.setPositionMs(0);
+        player.play();
         break;
     case MediaButton::Pause:
-        if (player_->playbackState() == QMediaPlayer::PausedState)
-            player_->play();
+        if (player.playState() == PlayState::Paused)
+            player.play();
         else
-            player_->pause();
+            player.pause();
         break;
     case MediaButton::Stop:
-        player_->stop();
+        player.stop();
         break;
     case MediaButton::Next:
-        player_->setPosition(duration);
+        player.setPositionMs(duration);
         break;
     case MediaButton::Prev:
-        player_->setPosition(0);
+        player.setPositionMs(0);
         break;
     case MediaButton::Step:
-        player_->setPosition(std::min<int64_t>(duration, player_->position() + tenth));
+        player.setPositionMs(std::min<int64_t>(duration, player.positionMs() + tenth));
         break;
     case MediaButton::Back:
-        player_->setPosition(std::max<int64_t>(0, player_->position() - tenth));
+        player.setPositionMs(std::max<int64_t>(0, player.positionMs() - tenth));
         break;
     case MediaButton::Record:
     case MediaButton::Eject:

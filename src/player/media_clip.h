@@ -1,23 +1,18 @@
-// A media clip opened on the platform's media back end (Qt Multimedia, on GStreamer here): the
-// file is opened at once and plays only when asked. Video frames are kept as images for the
-// player's display area; sound goes to the default output. Opening needs no display and no
-// sound device (without one the sound is dropped).
+// A media clip opened on the platform's media back end (player/media_backend.h): the file is
+// opened at once and plays only when asked. Video frames are kept as images for the player's
+// display area. Without a back end the clip fails at once, with the reason.
 #pragma once
 #include <QImage>
 #include <QObject>
+#include <memory>
 #include <string>
 #include <vector>
 
-#include "player/media_bar.h"
-
-class QAudioOutput;
-class QMediaPlayer;
-class QVideoFrame;
-class QVideoSink;
+#include "player/media_backend.h"
 
 namespace vr {
 
-class MediaClip : public QObject {
+class MediaClip : public QObject, private MediaEvents {
     Q_OBJECT
 public:
     // Starts opening the file; `withVideo` false keeps video out (audio-only device types).
@@ -52,12 +47,13 @@ signals:
     void failed(const QString& message);
 
 private:
-    void fail(const QString& message);
-    void frameArrived(const QVideoFrame& frame);
+    void fail(const std::string& message);
+    void backendOpened() override;
+    void backendFailed(const std::string& message) override;
+    void backendChanged() override;
+    void backendFrame(const QImage& frame) override;
 
-    QMediaPlayer* player_ = nullptr;
-    QAudioOutput* audio_ = nullptr;
-    QVideoSink* sink_ = nullptr;
+    std::unique_ptr<MediaBackend> backend_;
     ClipState state_ = ClipState::Opening;
     QImage frame_;
     std::string error_;

@@ -94,6 +94,12 @@ run thumbmissing 1 "$reader" thumbnail missing.VPG none.png
 [ ! -e none.png ] || fail "a failed thumbnail wrote none.png"
 [ -z "$(ls -a | grep '^\.none')" ] || fail "a failed thumbnail left a temporary file"
 
+# Clips open through the media module; without it the clip is reported and the page still drawn.
+run nomedia 0 env VR_MEDIA_MODULE="$work/none.so" "$reader" render --verbose media.VPG nomedia.png
+grep -qx 'velmora-reader: warning: page 1, object 4: Cannot open the media clip media-chime.wav: the media back end is not installed (velmora-reader-media.so)' nomedia.err ||
+  fail "nomedia: $(cat nomedia.err)"
+[ -s nomedia.png ] || fail "nomedia: no page written"
+
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed"
   exit 1

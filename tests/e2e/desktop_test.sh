@@ -28,7 +28,8 @@ fail() {
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 || { cat "$work/install.log"; exit 1; }
 share=$prefix/share
 id=org.velmora.Reader
-for f in bin/velmora-reader share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
+for f in bin/velmora-reader libexec/velmora-reader/velmora-reader-window libexec/velmora-reader/velmora-reader-media.so \
+  share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
   share/mime/packages/$id.xml share/thumbnailers/$id.thumbnailer share/icons/hicolor/scalable/apps/$id.svg \
   share/icons/hicolor/48x48/apps/$id.png share/icons/hicolor/256x256/apps/$id.png \
   share/man/man1/velmora-reader.1.gz share/velmora-reader/samples/tour.VPG; do
@@ -89,6 +90,12 @@ for command in render print thumbnail dump trace; do
   zcat "$share/man/man1/velmora-reader.1.gz" | grep -q "^velmora\\\\-reader $command " ||
     fail "the man page does not tell of $command"
 done
+# The installed program hands printing to a queue to the window program, found in its private
+# folder: the window program answers for the queue it does not know.
+PRINTER= LPDEST= "$prefix/bin/velmora-reader" print -P no-such-queue "$samples/letter.VTX" >"$work/queue.out" 2>&1 &&
+  fail "printing to a missing queue succeeded"
+grep -qx "velmora-reader: No printer named no-such-queue" "$work/queue.out" ||
+  fail "printing to a missing queue from the installation: $(cat "$work/queue.out")"
 # The sample faces lie beside the samples, where the reader looks for a document's fonts.
 for face in QV_Hazel QV_Elmar ZR_Keyb; do
   [ -s "$samples/$face.ttf" ] || fail "not installed: the sample face $face.ttf"
@@ -101,7 +108,8 @@ if command -v cpack >/dev/null && command -v dpkg-deb >/dev/null && command -v d
   deb=$(ls "$work"/deb/velmora-reader_*.deb 2>/dev/null | head -n 1)
   if [ -n "$deb" ]; then
     dpkg-deb -x "$deb" "$work/root"
-    for f in usr/bin/velmora-reader usr/share/applications/$id.desktop usr/share/mime/packages/$id.xml \
+    for f in usr/bin/velmora-reader usr/libexec/velmora-reader/velmora-reader-window \
+      usr/libexec/velmora-reader/velmora-reader-media.so usr/share/applications/$id.desktop usr/share/mime/packages/$id.xml \
       usr/share/thumbnailers/$id.thumbnailer usr/share/metainfo/$id.metainfo.xml usr/share/man/man1/velmora-reader.1.gz; do
       [ -e "$work/root/$f" ] || fail "not in the package: $f"
     done
