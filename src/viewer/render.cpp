@@ -1,5 +1,6 @@
 #include "viewer/render.h"
 
+#include "gfx/canvas/page_image.h"
 #include "gfx/canvas/raster_canvas.h"
 #include "gfx/canvas/recording_canvas.h"
 
@@ -10,7 +11,7 @@ QImage renderPageArea(TSurfaceT& page, double zoomFactor, const IRect& area, int
 {
     if (area.empty())
         return {};
-    QImage image(area.width(), area.height(), QImage::Format_RGB32);
+    QImage image = newPageImage(area.width(), area.height());
     image.fill(Qt::white);
     RasterCanvas canvas(image, dpi);
     canvas.translate(-area.left, -area.top);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "gfx/canvas/page_image.h"
 #include "gfx/print/printer.h"
 #include "gfx_test_support.h"
 
@@ -88,6 +89,33 @@ TEST(MemoryPrinter, RefusesUnusableSizes)
     EXPECT_THROW(MemoryPrinter(96, -1.0, 10.0), std::invalid_argument);
     EXPECT_THROW(MemoryPrinter(96, 10.0, 0.0), std::invalid_argument);
     EXPECT_THROW(MemoryPrinter(1200, 1e9, 10.0), std::invalid_argument);
+}
+
+}  // namespace
+}  // namespace vr
+
+namespace vr {
+namespace {
+
+// Pages and sheets of 2 MB and more live in memory of our own: the image must behave as one of
+// Qt's (rows, copies that part on the first write, conversion) at the sizes either side of 2 MB.
+TEST(PageImage, LargeImagesBehaveAsQtsOwn)
+{
+    for (const QSize size : {QSize(723, 725), QSize(724, 725), QSize(794, 1123), QSize(2480, 3508)}) {
+        QImage image = newPageImage(size.width(), size.height());
+        ASSERT_FALSE(image.isNull());
+        EXPECT_EQ(image.size(), size);
+        EXPECT_EQ(image.format(), QImage::Format_RGB32);
+        EXPECT_EQ(image.bytesPerLine(), size.width() * 4);
+        image.fill(0xFFFFFFFFu);
+        image.setPixel(size.width() - 1, size.height() - 1, 0xFF123456u);
+        QImage copy = image;
+        copy.setPixel(0, 0, 0xFF000000u);
+        EXPECT_EQ(image.pixel(0, 0), 0xFFFFFFFFu) << "a copy written to must leave the page alone";
+        EXPECT_EQ(copy.pixel(size.width() - 1, size.height() - 1), 0xFF123456u);
+        EXPECT_EQ(image.convertToFormat(QImage::Format_ARGB32).pixel(size.width() - 1, size.height() - 1), 0xFF123456u);
+    }
+    EXPECT_TRUE(newPageImage(0, 10).isNull());
 }
 
 }  // namespace

@@ -60,6 +60,9 @@ std::string matchFontFamily(const std::string& face, int weight, bool italic)
     }
     if (family.empty())
         family = "DejaVu Sans";
+    // Face names come from the files: a process converting thousands of them keeps a bounded set.
+    if (cache.size() >= 1024)
+        cache.clear();
     cache.emplace(key, family);
     return family;
 }

@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "core/errors.h"
+#include "gfx/canvas/page_image.h"
 #include "gfx/canvas/raster_canvas.h"
 #include "gfx/print/png_file.h"
 
@@ -59,7 +60,7 @@ QImage& SheetPrinter::sheetImage(QSize size)
     // faults on every sheet. A subclass that kept a copy of the last sheet gets a new buffer.
     if (buffer_.size() != size || !buffer_.isDetached()) {
         buffer_ = QImage();
-        buffer_ = QImage(size, QImage::Format_RGB32);
+        buffer_ = newPageImage(size.width(), size.height());
         if (buffer_.isNull())
             throw std::bad_alloc();
     }
