@@ -174,14 +174,11 @@ TEST(SheetPrinter, AFailedSheetAbortsTheJob)
 TEST(SheetPrinter, LandscapeAndResolution)
 {
     RecordingPrinter p(300, 76.2, 50.8);  // 3 x 2 inches
-    EXPECT_EQ(p.logPixelsX(), 300);
-    EXPECT_EQ(p.logPixelsY(), 300);
     EXPECT_EQ(p.horzRes(), 900);
     EXPECT_EQ(p.vertRes(), 600);
     EXPECT_EQ(p.horzSize(), 76);
     EXPECT_EQ(p.vertSize(), 51);
     p.setOrientation(PaperOrientation::Landscape);
-    EXPECT_EQ(p.orientation(), PaperOrientation::Landscape);
     EXPECT_EQ(p.horzRes(), 600);
     EXPECT_EQ(p.vertRes(), 900);
     EXPECT_EQ(p.horzSize(), 51);
@@ -272,25 +269,20 @@ TEST(PngSheetPrinter, WritesEachSheetUnderItsName)
     EXPECT_EQ(asked, (std::vector<int>{1, 2, 3}));
     EXPECT_EQ(p.sheetsEmitted(), 3);
 
-    QImage s1(QString::fromStdString(base + "1.png"));
-    QImage s2(QString::fromStdString(base + "2.png"));
-    QImage s3(QString::fromStdString(base + "3.png"));
-    ASSERT_FALSE(s1.isNull());
-    ASSERT_FALSE(s2.isNull());
-    ASSERT_FALSE(s3.isNull());
-    EXPECT_EQ(s1.size(), QSize(189, 151));
-    EXPECT_EQ(s2.size(), QSize(189, 151));
-    EXPECT_EQ(s3.size(), QSize(151, 189));
-    EXPECT_EQ(s1.depth(), 1);  // black and white
-    s1 = s1.convertToFormat(QImage::Format_RGB32);
-    s2 = s2.convertToFormat(QImage::Format_RGB32);
+    std::vector<QImage> s;
+    for (const QSize size : {QSize(189, 151), QSize(189, 151), QSize(151, 189)}) {
+        s.emplace_back(QString::fromStdString(base + std::to_string(s.size() + 1) + ".png"));
+        ASSERT_EQ(s.back().size(), size) << s.size();
+    }
+    EXPECT_EQ(s[0].depth(), 1);  // black and white
+    const QImage s1 = s[0].convertToFormat(QImage::Format_RGB32), s2 = s[1].convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(marked(s1).size(), 16u);
     EXPECT_EQ(at(s1, 2, 3), kBlack);
     EXPECT_EQ(at(s1, 9, 4), kBlack);
     EXPECT_EQ(marked(s2).size(), 10u);
     EXPECT_EQ(at(s2, 3, 3), 0x3366CCu);
     EXPECT_EQ(at(s2, 100, 100), 0x777777u);
-    EXPECT_TRUE(marked(s3.convertToFormat(QImage::Format_RGB32)).empty());
+    EXPECT_TRUE(marked(s[2].convertToFormat(QImage::Format_RGB32)).empty());
 }
 
 TEST(PngSheetPrinter, ReportsAFileItCannotWrite)
@@ -399,19 +391,21 @@ std::string pixelDifferences(const QImage& want, const QImage& got)
     return count == 0 ? std::string() : std::to_string(count) + " differ:" + first;
 }
 
-// A QtPrinterDevice that keeps a copy of each sheet it prints.
-class CapturingQtPrinter : public QtPrinterDevice {
+// A sheet printer that keeps a copy of each sheet it prints.
+template <class Device> class Capturing : public Device {
 public:
-    using QtPrinterDevice::QtPrinterDevice;
+    using Device::Device;
     std::vector<QImage> sheets;
 
 protected:
     void emitSheet(QImage& sheet) override
     {
         sheets.push_back(sheet.copy());
-        QtPrinterDevice::emitSheet(sheet);
+        Device::emitSheet(sheet);
     }
 };
+using CapturingQtPrinter = Capturing<QtPrinterDevice>;
+using CapturingPdfPrinter = Capturing<PdfSheetPrinter>;
 
 // Black dots and strokes scattered like text.
 void drawTextLike(Canvas& c, int seed)
@@ -428,23 +422,52 @@ void setSmallPaper(QPrinter& printer)
     printer.setPageSize(QPageSize(QSizeF(76.2, 50.8), QPageSize::Millimeter, QString(), QPageSize::ExactMatch));
 }
 
-class QtPrinterPdf : public ::testing::Test {
+// Black text, a band of greys at the top, one of many colours lower down and a blue corner.
+void drawColourBands(Canvas& c)
+{
+    drawTextLike(c, 3);
+    const int w = c.width(), h = c.height();
+    c.fillRect(IRect{20, 10, 200, 60}, 0x808080);
+    c.fillRect(IRect{300, 30, 320, 50}, 0xF0F0F0);
+    for (int y = h / 3; y < h / 2; ++y)
+        for (int x = 40; x < w - 40; ++x)
+            if ((x + y) % 3 != 0)
+                c.setPixel(x, y,
+                           rgbColor(static_cast<uint8_t>(x), static_cast<uint8_t>(y * 3), static_cast<uint8_t>(x ^ y)));
+    c.fillRect(IRect{w - 30, h - 20, w, h}, 0xFF0000);
+}
+
+class PdfFolder : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
     QString path(const char* name) const { return dir_.path() + QLatin1Char('/') + QLatin1String(name); }
     QTemporaryDir dir_;
 };
+using QtPrinterPdf = PdfFolder;
+using OwnPdf = PdfFolder;
 
-TEST_F(QtPrinterPdf, PdfSheetsAreWholeA4PagesInDotsAndMillimetres)
+TEST_F(QtPrinterPdf, PdfSheetsAreWholeA4PagesOrThePaintRectangleInsideTheMargins)
 {
-    const std::unique_ptr<QPrinter> printer = makePdfPrinter(path("a4.pdf").toStdString());
-    QtPrinterDevice device(*printer, 300);
-    EXPECT_EQ(device.horzRes(), 2480);
-    EXPECT_EQ(device.vertRes(), 3508);
-    EXPECT_EQ(device.horzSize(), 210);
-    EXPECT_EQ(device.vertSize(), 297);
-    EXPECT_EQ(device.logPixelsX(), 300);
-    EXPECT_EQ(device.orientation(), PaperOrientation::Portrait);
+    // Margins in mm (left/right, top/bottom), then the sheet in dots at 300 dpi and in mm.
+    const struct {
+        double side, top;
+        int horzRes, vertRes, horzSize, vertSize;
+    } cases[] = {{0, 0, 2480, 3508, 210, 297}, {10, 20, 2244, 3035, 190, 257}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.side);
+        const std::unique_ptr<QPrinter> printer = makePdfPrinter(path("a4.pdf").toStdString());
+        if (c.side > 0) {
+            printer->setFullPage(false);
+            printer->setPageMargins(QMarginsF(c.side, c.top, c.side, c.top), QPageLayout::Millimeter);
+        }
+        QtPrinterDevice device(*printer, 300);
+        EXPECT_EQ(device.horzRes(), c.horzRes);
+        EXPECT_EQ(device.vertRes(), c.vertRes);
+        EXPECT_EQ(device.horzSize(), c.horzSize);
+        EXPECT_EQ(device.vertSize(), c.vertSize);
+        EXPECT_EQ(device.logPixelsX(), 300);
+        EXPECT_EQ(device.orientation(), PaperOrientation::Portrait);
+    }
 }
 
 TEST_F(QtPrinterPdf, OnePagePerSheet)
@@ -491,34 +514,19 @@ TEST_F(QtPrinterPdf, LandscapeFollowsThePageLayout)
     expectPages(path("landscape.pdf"), 2, QSizeF(842, 595));
 }
 
-TEST_F(QtPrinterPdf, MarginsLeaveThePaintRectangle)
-{
-    const std::unique_ptr<QPrinter> printer = makePdfPrinter(path("margins.pdf").toStdString());
-    printer->setFullPage(false);
-    printer->setPageMargins(QMarginsF(10, 20, 10, 20), QPageLayout::Millimeter);
-    QtPrinterDevice device(*printer, 300);
-    EXPECT_EQ(device.horzSize(), 190);
-    EXPECT_EQ(device.vertSize(), 257);
-    EXPECT_EQ(device.horzRes(), 2244);  // 190 mm at 300 dpi
-    EXPECT_EQ(device.vertRes(), 3035);  // 257 mm
-}
-
-TEST_F(QtPrinterPdf, ReportsAnOutputItCannotOpen)
+TEST_F(QtPrinterPdf, ReportsAnOutputItCannotOpenAndAbortLeavesNoFile)
 {
     const std::string bad = path("missing/out.pdf").toStdString();
-    const std::unique_ptr<QPrinter> printer = makePdfPrinter(bad);
-    QtPrinterDevice device(*printer, 96);
+    const std::unique_ptr<QPrinter> unwritable = makePdfPrinter(bad);
+    QtPrinterDevice broken(*unwritable, 96);
     try {
-        device.beginDoc();
+        broken.beginDoc();
         FAIL() << "no error";
     } catch (const VError& e) {
         EXPECT_EQ(std::string(e.what()), "Cannot print to " + bad);
     }
-    EXPECT_FALSE(device.printing());
-}
+    EXPECT_FALSE(broken.printing());
 
-TEST_F(QtPrinterPdf, AbortLeavesNoFile)
-{
     const std::unique_ptr<QPrinter> printer = makePdfPrinter(path("aborted.pdf").toStdString());
     QtPrinterDevice device(*printer, 96);
     device.beginDoc();
@@ -586,19 +594,7 @@ TEST_F(QtPrinterPdf, ColourSheetsComeBackExact)
         setSmallPaper(*printer);
         CapturingQtPrinter device(*printer, dpi);
         device.beginDoc();
-        Canvas& c = device.canvas();
-        drawTextLike(c, 3);
-        const int w = c.width(), h = c.height();
-        // Greys only in the top rows, colours lower down, black text all over.
-        c.fillRect(IRect{20, 10, 200, 60}, 0x808080);
-        c.fillRect(IRect{300, 30, 320, 50}, 0xF0F0F0);
-        for (int y = h / 3; y < h / 2; ++y)
-            for (int x = 40; x < w - 40; ++x)
-                if ((x + y) % 3 != 0)
-                    c.setPixel(
-                        x, y,
-                        rgbColor(static_cast<uint8_t>(x), static_cast<uint8_t>(y * 3), static_cast<uint8_t>(x ^ y)));
-        c.fillRect(IRect{w - 30, h - 20, w, h}, 0xFF0000);
+        drawColourBands(device.canvas());
         device.newPage();
         // A sheet with colour and no black at all.
         device.canvas().fillRect(IRect{5, 5, 50, 50}, 0x00FFFF);
@@ -631,20 +627,6 @@ TEST(SystemPrinters, NamesAndLookups)
 
 // ---------------------------------------------------------------------------------------------
 // Printing to PDF files through our own writer
-
-// A PdfSheetPrinter that keeps a copy of each sheet it writes.
-class CapturingPdfPrinter : public PdfSheetPrinter {
-public:
-    using PdfSheetPrinter::PdfSheetPrinter;
-    std::vector<QImage> sheets;
-
-protected:
-    void emitSheet(QImage& sheet) override
-    {
-        sheets.push_back(sheet.copy());
-        PdfSheetPrinter::emitSheet(sheet);
-    }
-};
 
 QByteArray fileBytes(const QString& path)
 {
@@ -695,13 +677,6 @@ void expectExactCrossReferences(const QByteArray& pdf)
     }
     EXPECT_NE(pdf.indexOf("/Size " + QByteArray::number(count) + " "), -1);
 }
-
-class OwnPdf : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
-    QString path(const char* name) const { return dir_.path() + QLatin1Char('/') + QLatin1String(name); }
-    QTemporaryDir dir_;
-};
 
 TEST_F(OwnPdf, A4PagesOnePerSheetInEitherOrientation)
 {
@@ -803,18 +778,8 @@ TEST_F(OwnPdf, SheetsComeBackExactAsTheSmallestImages)
         device.canvas().fillRect(IRect{0, 0, device.horzRes(), 3}, kBlack);
         device.newPage();
         // 2: black text, a band of greys at the top, one of many colours lower down, a blue corner.
-        Canvas& c = device.canvas();
-        drawTextLike(c, 3);
-        const int w = c.width(), h = c.height();
-        c.fillRect(IRect{20, 10, 200, 60}, 0x808080);
-        c.fillRect(IRect{300, 30, 320, 50}, 0xF0F0F0);
-        for (int y = h / 3; y < h / 2; ++y)
-            for (int x = 40; x < w - 40; ++x)
-                if ((x + y) % 3 != 0)
-                    c.setPixel(
-                        x, y,
-                        rgbColor(static_cast<uint8_t>(x), static_cast<uint8_t>(y * 3), static_cast<uint8_t>(x ^ y)));
-        c.fillRect(IRect{w - 30, h - 20, w, h}, 0xFF0000);
+        drawColourBands(device.canvas());
+        const int w = device.canvas().width(), h = device.canvas().height();
         device.newPage();
         // 3: colour and no black at all: a blue square, then blue lines on white.
         device.canvas().fillRect(IRect{5, 5, 50, 50}, 0xFF0000);
