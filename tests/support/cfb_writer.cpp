@@ -52,22 +52,10 @@ void write(GsfOutfile* dir, const Node& node)
 
 ClassIdBytes oleClass(uint32_t first)
 {
-    return {static_cast<uint8_t>(first),
-            static_cast<uint8_t>(first >> 8),
-            static_cast<uint8_t>(first >> 16),
-            static_cast<uint8_t>(first >> 24),
-            0,
-            0,
-            0,
-            0,
-            0xC0,
-            0,
-            0,
-            0,
-            0,
-            0,
-            0,
-            0x46};
+    ClassIdBytes id{0, 0, 0, 0, 0, 0, 0, 0, 0xC0, 0, 0, 0, 0, 0, 0, 0x46};
+    for (int i = 0; i < 4; ++i)
+        id[static_cast<size_t>(i)] = static_cast<uint8_t>(first >> (8 * i));
+    return id;
 }
 
 }  // namespace

@@ -26,6 +26,17 @@ void append(Bytes& out, const Bytes& more)
     out.insert(out.end(), more.begin(), more.end());
 }
 
+Bytes fields(std::initializer_list<std::string> texts, std::initializer_list<size_t> widths)
+{
+    if (texts.size() != widths.size())
+        throw std::logic_error("a width for every field");
+    Bytes out;
+    auto width = widths.begin();
+    for (const std::string& text : texts)
+        append(out, counted(text, *width++));
+    return out;
+}
+
 LineRec::LineRec(int ax1, int ay1, int ax2, int ay2, uint32_t c, int w, const std::string& s, const std::string& a)
     : x1(std::to_string(ax1)),
       y1(std::to_string(ay1)),
@@ -40,51 +51,21 @@ LineRec::LineRec(int ax1, int ay1, int ax2, int ay2, uint32_t c, int w, const st
 
 Bytes lineRecord(const LineRec& l)
 {
-    Bytes out;
-    append(out, counted(l.x1, 4));
-    append(out, counted(l.y1, 4));
-    append(out, counted(l.x2, 4));
-    append(out, counted(l.y2, 4));
-    append(out, counted(l.color, 9));
-    append(out, counted(l.width, 2));
-    append(out, counted(l.style, 1));
-    append(out, counted(l.arrow, 2));
-    return out;
+    return fields({l.x1, l.y1, l.x2, l.y2, l.color, l.width, l.style, l.arrow}, {4, 4, 4, 4, 9, 2, 1, 2});
 }
 
 Bytes shapeRecord(const ShapeRec& s)
 {
-    Bytes out;
-    append(out, counted(s.kind, 1));
-    append(out, counted(s.brushStyle, 1));
-    append(out, counted(s.brushColor, 9));
-    append(out, counted(s.penWidth, 2));
-    append(out, counted(s.penColor, 9));
-    append(out, counted(s.left, 4));
-    append(out, counted(s.top, 4));
-    append(out, counted(s.width, 4));
-    append(out, counted(s.height, 4));
-    append(out, counted(s.brushImageSize, 9));
-    return out;
+    return fields({s.kind, s.brushStyle, s.brushColor, s.penWidth, s.penColor, s.left, s.top, s.width, s.height,
+                   s.brushImageSize},
+                  {1, 1, 9, 2, 9, 4, 4, 4, 4, 9});
 }
 
 Bytes imageRecord(const ImageRec& i)
 {
-    Bytes out;
-    append(out, counted(i.left, 4));
-    append(out, counted(i.top, 4));
-    append(out, counted(i.width, 4));
-    append(out, counted(i.height, 4));
-    append(out, counted(i.layer, 1));
-    append(out, counted(i.bottom, 1));
-    append(out, counted(i.right, 1));
-    append(out, counted(i.top_, 1));
-    append(out, counted(i.borderWidth, 1));
-    append(out, counted(i.borderColor, 9));
-    append(out, counted(i.sizing, 1));
-    append(out, counted(i.imageSize, 9));
-    append(out, counted(i.fileName, 60));
-    return out;
+    return fields({i.left, i.top, i.width, i.height, i.layer, i.bottom, i.right, i.top_, i.borderWidth, i.borderColor,
+                   i.sizing, i.imageSize, i.fileName},
+                  {4, 4, 4, 4, 1, 1, 1, 1, 1, 9, 1, 9, 60});
 }
 
 Bytes bmpFile(int w, int h, uint32_t color)
@@ -101,22 +82,13 @@ Bytes bmpFile(int w, int h, uint32_t color)
         u16(v & 0xFFFF);
         u16(v >> 16);
     };
-    out.push_back('B');
-    out.push_back('M');
-    u32(fileSize);
-    u32(0);
-    u32(54);
-    u32(40);
-    u32(static_cast<uint32_t>(w));
-    u32(static_cast<uint32_t>(h));
+    out = {'B', 'M'};
+    for (const uint32_t v : {fileSize, 0u, 54u, 40u, static_cast<uint32_t>(w), static_cast<uint32_t>(h)})
+        u32(v);
     u16(1);
     u16(24);
-    u32(0);
-    u32(pixelBytes);
-    u32(3780);
-    u32(3780);
-    u32(0);
-    u32(0);
+    for (const uint32_t v : {0u, pixelBytes, 3780u, 3780u, 0u, 0u})
+        u32(v);
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
             out.push_back((color >> 16) & 0xFF);  // blue
@@ -259,24 +231,13 @@ void writeFile(const std::string& path, const Bytes& bytes)
 
 Bytes effectRecord(const EffectRec& e)
 {
-    Bytes out;
-    append(out, counted(e.id, 4));
-    append(out, counted(e.depth, 5));
-    append(out, counted(e.angle, 5));
-    append(out, counted(e.shadowColor, 9));
-    append(out, counted(e.kind, 1));
-    append(out, counted(e.dx2, 5));
-    append(out, counted(e.dy2, 5));
-    append(out, counted(e.color2, 9));
-    append(out, counted(e.extra, 3));
-    return out;
+    return fields({e.id, e.depth, e.angle, e.shadowColor, e.kind, e.dx2, e.dy2, e.color2, e.extra},
+                  {4, 5, 5, 9, 1, 5, 5, 9, 3});
 }
 
 Bytes frameKindRecord(const std::string& flag, const std::string& value, const std::string& name)
 {
-    Bytes out;
-    append(out, counted(flag, 1));
-    append(out, counted(value, 1));
+    Bytes out = fields({flag, value}, {1, 1});
     Bytes n = counted(name, 255);
     n.resize(277, 0);
     append(out, n);
@@ -286,14 +247,7 @@ Bytes frameKindRecord(const std::string& flag, const std::string& value, const s
 Bytes frameLayoutRecord(const std::string& leftMargin, const std::string& rightMargin, const std::string& third,
                         const std::string& fourth, const std::string& columns, const std::string& gap)
 {
-    Bytes out;
-    append(out, counted(leftMargin, 3));
-    append(out, counted(rightMargin, 3));
-    append(out, counted(third, 3));
-    append(out, counted(fourth, 3));
-    append(out, counted(columns, 2));
-    append(out, counted(gap, 3));
-    return out;
+    return fields({leftMargin, rightMargin, third, fourth, columns, gap}, {3, 3, 3, 3, 2, 3});
 }
 
 Bytes frameMainRecord(const FrameMainRec& m)
@@ -316,10 +270,7 @@ Bytes frameBackground(const std::string& code, const std::string& back, const st
 {
     Bytes out = counted(code, 1);
     if (code == "1" || code == "2") {
-        append(out, counted(back, 9));
-        append(out, counted(pattern, 9));
-        append(out, counted(step, 2));
-        append(out, counted(style, 2));
+        append(out, fields({back, pattern, step, style}, {9, 9, 2, 2}));
     }
     return out;
 }
@@ -327,23 +278,12 @@ Bytes frameBackground(const std::string& code, const std::string& back, const st
 Bytes textLineRecord(const std::string& firstRun, const std::string& runCount, const std::string& top,
                      const std::string& alignment)
 {
-    Bytes out;
-    append(out, counted(firstRun, 3));
-    append(out, counted(runCount, 3));
-    append(out, counted(top, 4));
-    append(out, counted(alignment, 1));
-    return out;
+    return fields({firstRun, runCount, top, alignment}, {3, 3, 4, 1});
 }
 
 Bytes runRecord(const RunRec& r)
 {
-    Bytes out;
-    append(out, counted(r.font, 50));
-    append(out, counted(r.size, 3));
-    append(out, counted(r.style, 1));
-    append(out, counted(r.color, 9));
-    append(out, counted(r.fontClass, 1));
-    append(out, counted(r.x, 4));
+    Bytes out = fields({r.font, r.size, r.style, r.color, r.fontClass, r.x}, {50, 3, 1, 9, 1, 4});
     Bytes text;
     if (r.useRawText) {
         text = r.rawText;
@@ -358,9 +298,7 @@ Bytes runRecord(const RunRec& r)
 
 Bytes textPage(const std::string& lines, const std::string& runs, const Bytes& records)
 {
-    Bytes out;
-    append(out, counted(lines, 4));
-    append(out, counted(runs, 4));
+    Bytes out = fields({lines, runs}, {4, 4});
     append(out, Bytes(11, 0));
     append(out, records);
     return out;
@@ -368,14 +306,8 @@ Bytes textPage(const std::string& lines, const std::string& runs, const Bytes& r
 
 Bytes textLigneRecord(const TextLigneRec& r)
 {
-    Bytes out;
-    for (const std::string* p : {&r.x1, &r.y1, &r.x2, &r.y2})
-        append(out, counted(*p, 4));
-    append(out, counted(r.font, 50));
-    append(out, counted(r.size, 3));
-    append(out, counted(r.style, 1));
-    append(out, counted(r.color, 9));
-    append(out, counted(r.fontClass, 6));
+    Bytes out =
+        fields({r.x1, r.y1, r.x2, r.y2, r.font, r.size, r.style, r.color, r.fontClass}, {4, 4, 4, 4, 50, 3, 1, 9, 6});
     append(out, counted(r.textSize.empty() ? std::to_string(r.text.size() + 1) : r.textSize, 3));
     out.push_back(static_cast<uint8_t>(r.text.size()));
     out.insert(out.end(), r.text.begin(), r.text.end());
@@ -384,19 +316,12 @@ Bytes textLigneRecord(const TextLigneRec& r)
 
 Bytes boundsRecord(const std::string& left, const std::string& top, const std::string& width, const std::string& height)
 {
-    Bytes out;
-    for (const std::string* f : {&left, &top, &width, &height})
-        append(out, counted(*f, 4));
-    return out;
+    return fields({left, top, width, height}, {4, 4, 4, 4});
 }
 
 Bytes borderRecord(const BorderRec& b)
 {
-    Bytes out;
-    for (const std::string* f : {&b.left, &b.bottom, &b.right, &b.top, &b.width})
-        append(out, counted(*f, 1));
-    append(out, counted(b.color, 9));
-    return out;
+    return fields({b.left, b.bottom, b.right, b.top, b.width, b.color}, {1, 1, 1, 1, 1, 9});
 }
 
 Bytes richEditRecord(const Bytes& bounds, const BorderRec& border, const std::string& content,

@@ -1,6 +1,7 @@
 // Test-only writer of document bytes: each test states the document it reads, record by record.
 #pragma once
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,8 @@ Bytes counted(const std::string& text, size_t n);
 // A counted string with an explicit length byte (for malformed fields).
 Bytes countedRaw(uint8_t lengthByte, const std::string& chars, size_t n);
 void append(Bytes& out, const Bytes& more);
+// Counted fields one after another, each text in a field of its width (the widths in order).
+Bytes fields(std::initializer_list<std::string> texts, std::initializer_list<size_t> widths);
 
 struct LineRec {
     std::string x1 = "10", y1 = "10", x2 = "100", y2 = "10";

@@ -34,11 +34,7 @@ Bytes bookFile(const std::vector<ChapterEntry>& entries, const std::string& coun
     const Bytes field = counted(count, 255);
     std::copy(field.begin(), field.end(), out.begin() + 968);
     for (const ChapterEntry& e : entries) {
-        append(out, counted(e.fileName, 120));
-        append(out, counted(e.title, 255));
-        append(out, counted(e.kept1, 4));
-        append(out, counted(e.kept2, 4));
-        append(out, counted(e.kept3, 4));
+        append(out, fields({e.fileName, e.title, e.kept1, e.kept2, e.kept3}, {120, 255, 4, 4, 4}));
         append(out, Bytes(4, 0));
     }
     return out;
@@ -46,13 +42,7 @@ Bytes bookFile(const std::vector<ChapterEntry>& entries, const std::string& coun
 
 Bytes playerRecord(const PlayerRec& p)
 {
-    Bytes out;
-    append(out, counted(p.left, 4));
-    append(out, counted(p.height, 4));
-    append(out, counted(p.top, 4));
-    append(out, counted(p.width, 4));
-    append(out, counted(p.deviceType, 14));
-    append(out, counted(p.fileName, 255));
+    Bytes out = fields({p.left, p.height, p.top, p.width, p.deviceType, p.fileName}, {4, 4, 4, 4, 14, 255});
     out.resize(649, 0);
     return out;
 }
