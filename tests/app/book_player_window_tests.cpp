@@ -1,39 +1,19 @@
 // The window's chapter list and live players.
 #include <QComboBox>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <filesystem>
 #include <memory>
 
 #include "app/chapter_list_box.h"
-#include "app/main_window.h"
-#include "app/page_desk.h"
 #include "app/player_widget.h"
-#include "fake_dialogs.h"
 #include "player/player.h"
 #include "support/media_writer.h"
-
-using vrtest::FakeDialogs;
+#include "window_site.h"
 
 namespace {
 
-struct Site {
-    QTemporaryDir dir;
-    FakeDialogs dialogs;
-    vr::Viewer viewer{&dialogs};
-    std::unique_ptr<vr::TFSVELMORA> window;
-
-    Site()
-    {
-        window = std::make_unique<vr::TFSVELMORA>(viewer, dialogs, [] { return std::optional<vr::PrinterPage>(); });
-        window->resize(1000, 700);
-    }
-    std::string path(const std::string& name) const { return dir.path().toStdString() + "/" + name; }
-    void load(const std::string& file)
-    {
-        viewer.state.DocFileName = file;
-        window->runCommand([this] { viewer.LoadDocument(); });
-    }
+struct Site : vrtest::WindowSite {
+    void load(const std::string& file) { WindowSite::load(QString::fromStdString(file)); }
     // The shown players (those of an earlier page go at the next turn of the event loop).
     QList<vr::PlayerWidget*> players() const
     {

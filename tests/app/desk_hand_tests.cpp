@@ -7,56 +7,19 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QScrollBar>
-#include <QTemporaryDir>
 #include <QToolButton>
 #include <QWheelEvent>
 #include <QtTest>
 #include <memory>
 
-#include "app/main_window.h"
-#include "app/page_desk.h"
 #include "app/recent_documents.h"
-#include "fake_dialogs.h"
-#include "support/doc_writer.h"
 #include "viewer/render.h"
-
-using vrtest::FakeDialogs;
+#include "window_site.h"
 
 namespace {
 
-struct Site {
-    QTemporaryDir dir;
-    FakeDialogs dialogs;
-    vr::Viewer viewer{&dialogs};
-    std::unique_ptr<vr::TFSVELMORA> window;
-
-    Site()
-    {
-        window = std::make_unique<vr::TFSVELMORA>(viewer, dialogs, [] { return std::optional<vr::PrinterPage>(); });
-        window->resize(1000, 700);
-    }
-    bool showActive()
-    {
-        window->show();
-        window->activateWindow();
-        window->desk()->setFocus();
-        return QTest::qWaitForWindowActive(window.get());
-    }
-    QString document(const QString& name, int pages)
-    {
-        vrtest::VpgWriter w;
-        for (int i = 1; i <= pages; ++i)
-            w.page("P" + std::to_string(i)).line(vrtest::LineRec(10, 10 * i, 110, 10 * i, 0, 1));
-        const QString path = dir.path() + "/" + name;
-        w.save(path.toStdString());
-        return path;
-    }
-    void load(const QString& path)
-    {
-        viewer.state.DocFileName = path.toStdString();
-        window->runCommand([this] { viewer.LoadDocument(); });
-    }
-    template <class T> T* child(const char* name) const { return window->findChild<T*>(QString::fromLatin1(name)); }
+struct Site : vrtest::WindowSite {
+    QString document(const QString& name, int pages) { return WindowSite::document(name, pages, true); }
     QScrollBar* vertical() const { return child<QScrollBar>("ScrollBar2"); }
     QScrollBar* horizontal() const { return child<QScrollBar>("ScrollBar1"); }
     void wheel(int dy, Qt::KeyboardModifiers modifiers = Qt::NoModifier)

@@ -9,19 +9,13 @@
 #include <QMimeData>
 #include <QScrollBar>
 #include <QTabBar>
-#include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
 #include <memory>
 
-#include "app/main_window.h"
-#include "app/page_desk.h"
 #include "app/window_printer.h"
-#include "fake_dialogs.h"
 #include "gfx/print/printer.h"
-#include "support/doc_writer.h"
-
-using vrtest::FakeDialogs;
+#include "window_site.h"
 
 namespace {
 
@@ -39,41 +33,13 @@ private:
     std::vector<QImage>& out_;
 };
 
-struct WindowSite {
-    QTemporaryDir dir;
+struct WindowSite : vrtest::WindowSite {
     std::vector<QImage> sheets;
-    FakeDialogs dialogs;
-    vr::Viewer viewer{&dialogs};
-    std::optional<vr::PrinterPage> printer;
-    std::unique_ptr<vr::TFSVELMORA> window;
 
-    explicit WindowSite(std::optional<vr::PrinterPage> p = std::nullopt) : printer(p)
+    explicit WindowSite(std::optional<vr::PrinterPage> p = std::nullopt) : vrtest::WindowSite(p)
     {
-        window = std::make_unique<vr::TFSVELMORA>(viewer, dialogs, [this] { return printer; });
         window->setPrinterFactory([this](const std::string&) { return std::make_unique<KeptPrinter>(sheets); });
-        window->resize(1000, 700);
     }
-    bool showActive()
-    {
-        window->show();
-        window->activateWindow();
-        return QTest::qWaitForWindowActive(window.get());
-    }
-    QString document(const QString& name, int pages)
-    {
-        vrtest::VpgWriter w;
-        for (int i = 1; i <= pages; ++i)
-            w.page("P" + std::to_string(i));
-        const QString path = dir.path() + "/" + name;
-        w.save(path.toStdString());
-        return path;
-    }
-    void load(const QString& path)
-    {
-        viewer.state.DocFileName = path.toStdString();
-        window->runCommand([this] { viewer.LoadDocument(); });
-    }
-    template <class T> T* child(const char* name) const { return window->findChild<T*>(QString::fromLatin1(name)); }
     QAction* action(const char* name) const { return child<QAction>(name); }
     QTabBar* tabs() const { return child<QTabBar>("TSCompteurPage"); }
     QStringList tabTexts() const
