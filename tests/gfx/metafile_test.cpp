@@ -123,21 +123,9 @@ TEST(EmfPlayback, MappingWorldTransformStockObjectsAndSavedState)
     f.u32(37).u32(12).u32(0x80000004);  // black brush
     f.u32(37).u32(12).u32(0x80000008);  // null pen
     f.u32(33).u32(8);  // save
-    const float xf[6] = {1, 0, 0, 1, 100, 0};  // move 100 units right
-    f.u32(36).u32(36);
-    for (const float v : xf) {
-        uint32_t bits;
-        std::memcpy(&bits, &v, 4);
-        f.u32(bits);
-    }
-    f.u32(1);  // identity first: reset
-    f.u32(36).u32(36);
-    for (const float v : xf) {
-        uint32_t bits;
-        std::memcpy(&bits, &v, 4);
-        f.u32(bits);
-    }
-    f.u32(2);
+    // A move of 100 units right, twice: mode 1 resets to the identity, mode 2 applies it.
+    for (const uint32_t mode : {1u, 2u})
+        f.u32(36).u32(36).f32(1).f32(0).f32(0).f32(1).f32(100).f32(0).u32(mode);
     f.u32(43).u32(24).u32(0).u32(0).u32(200).u32(100);  // rectangle
     f.u32(34).u32(12).u32(static_cast<uint32_t>(-1));  // restore
     f.u32(87).u32(36).u32(0).u32(0).u32(0).u32(0).u32(2).u16(0).u16(0).u16(500).u16(250);  // polyline16
