@@ -10,6 +10,7 @@
 #include "app/printer_page.h"
 #include "app/qt_dialogs.h"
 #include "app/startup.h"
+#include "core/program_files.h"
 #include "gfx/fonts/font_catalogue.h"
 
 namespace vr {
@@ -35,7 +36,7 @@ int runGui(int argc, char** argv, const std::string& documentArg)
     QGuiApplication::setDesktopFileName(QStringLiteral("org.velmora.Reader"));
     QApplication::setWindowIcon(programIcons());
 
-    const std::string programFolder = (QCoreApplication::applicationDirPath() + QLatin1Char('/')).toStdString();
+    const std::string programFolder = vr::programFolder().string() + "/";
     QtDialogs dialogs;
     Viewer viewer(&dialogs);
     viewer.commandLineDocument = documentArg;

@@ -1,11 +1,11 @@
 #include "cli/loaded_document.h"
 
-#include <QCoreApplication>
 #include <ostream>
 
 #include "cli/cli.h"
 
 #include "core/errors.h"
+#include "core/program_files.h"
 #include "player/media_clip.h"
 #include "player/player.h"
 
@@ -53,7 +53,7 @@ void loadForCommandLine(LoadedDocument& doc, const std::string& file, std::ostre
     if (warnings)
         doc.viewer.diagnostics.onWarning = [warnings](const Diagnostic& d) { *warnings << describe(d) << '\n'; };
     doc.viewer.commandLineDocument = file;
-    const std::string programFolder = QCoreApplication::applicationDirPath().toStdString() + "/";
+    const std::string programFolder = vr::programFolder().string() + "/";
     doc.viewer.state.AppFolder = programFolder;
     doc.fonts.loadFontsIn(programFolder + "QVLFonts/");
     doc.viewer.fonts = &doc.fonts;

@@ -9,4 +9,8 @@ namespace vr {
 // The program's own file `name`, or an empty path when it is in neither place.
 std::filesystem::path programFile(const std::string& name);
 
+// The folder of velmora-reader, which start-up files (QVLParam.PRM, QVLFonts/) sit beside: the
+// running program's folder, or bindir for the window program installed in the private folder.
+std::filesystem::path programFolder();
+
 }  // namespace vr
