@@ -8,12 +8,12 @@ namespace vr {
 QImage newPageImage(int width, int height)
 {
     constexpr size_t kHugePage = size_t(2) << 20;
-    if (width <= 0 || height <= 0)
+    // Sizes QImage refuses, and small images, are left to QImage itself.
+    if (width <= 0 || height <= 0 || width > 32767 || height > 32767)
         return QImage(width, height, QImage::Format_RGB32);
     const size_t bytesPerLine = static_cast<size_t>(width) * 4;
     const size_t bytes = bytesPerLine * static_cast<size_t>(height);
-    // QImage's own limits (and its refusal of sizes past them) hold for both kinds.
-    if (bytes < kHugePage || bytes / bytesPerLine != static_cast<size_t>(height) || width > 32767 || height > 32767)
+    if (bytes < kHugePage)
         return QImage(width, height, QImage::Format_RGB32);
     const size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
     void* data = std::aligned_alloc(kHugePage, rounded);
